@@ -1,0 +1,83 @@
+// How a line becomes cells and display rows, and the mapping between its byte positions and
+// points of its layout. Everything that lays a line out (measuring, hit testing, painting) drives
+// the one RowWalk below, so the rules for tabs, double-byte characters and wrapping exist once.
+#pragma once
+
+class TextLine;
+
+struct LayoutPoint {
+    int x;
+    int y;
+};
+
+// Left and top give the walk's origin, right is the window's right edge (the wrap width when
+// lines wrap at the window), bottom is the y at which measuring stops.
+struct LayoutRect {
+    int left;
+    int top;
+    int right;
+    int bottom;
+};
+
+struct LineMeasure {
+    int extent;
+    int rowDelta;
+};
+
+// Lays a line out one character at a time under the current WrapMode, TabWidth and CellWidth.
+// After each successful Step, pos/x/y are the boundary just reached and its point, and the
+// char* fields describe the character that was placed: where it starts in the text, how many
+// bytes it has, the left edge and row of its cells, and its width in px.
+class RowWalk {
+public:
+    // windowRight is the wrap width under WrapMode 0 (the right side of a layout rectangle, or
+    // clientWidth for hit testing).
+    RowWalk(const TextLine& line, int originX, int originY, int windowRight);
+
+    // Places the character at pos. False, with nothing changed, at the terminator.
+    bool Step();
+    bool AtEnd() const;
+
+    int pos;
+    int x;
+    int y;
+    int rows;
+
+    int charPos;
+    int charBytes;
+    int charX;
+    int charY;
+    int charWidth;
+    bool charIsTab;
+    bool startedRow;
+
+private:
+    const char* text;
+    int originX;
+    bool wrapping;
+    int limit;
+};
+
+// Height of one display row in px.
+int RowHeight();
+
+// Re-counts the line's rows for the rectangle, stores the count in rowCount and returns the
+// largest x reached with the change of rowCount.
+LineMeasure MeasureLine(TextLine& line, const LayoutRect& rect);
+
+// Point of the caret's pos in the line's own coordinates; (0, 0) when pos is no boundary.
+LayoutPoint PosToPoint(const TextLine& line);
+
+// The position shown at (x, y) of the line's layout, the start of the character covering it,
+// or the last boundary of row y when x lies beyond it; -1 when the point is not on the line.
+int PointToPos(const TextLine& line, int x, int y);
+
+// Start of the character ending at the boundary pos; -1 at the start of the line.
+int PrevCharPos(const TextLine& line, int pos);
+
+// Boundary after the character starting at pos; -1 at the end of the line.
+int NextCharPos(const TextLine& line, int pos);
+
+// How many rows the line really takes at the window's width, with no height limit. Unlike
+// rowCount it cannot be stale, so the caret moves use it to check a row they take from rowCount.
+int LineRows(const TextLine& line);
