@@ -1,0 +1,44 @@
+#include "document/editor_record.h"
+#include "platform/platform.h"
+
+Caret::Caret() : line(nullptr), pos(0), x(0) {}
+
+Caret::~Caret() {}
+
+EditView::EditView()
+    : hwnd(nullptr), firstLine(nullptr), path(), modified(false), topLine(nullptr), topRow(0),
+      clientWidth(0), clientHeight(0), hScroll(0), vScroll(0), maxLineWidth(0), totalRows(0),
+      overwrite(false), wrapColumns(0), font(nullptr), backBrush(nullptr), textBrush(nullptr),
+      textColor(0), backColor(0), commentColor(0), keywordColor(0)
+{
+}
+
+EditView::~EditView()
+{
+    ReleaseViewResources(*this);
+}
+
+void ReleaseViewResources(EditView& view)
+{
+    DeleteDrawingObject(view.font);
+    DeleteDrawingObject(view.textBrush);
+    DeleteDrawingObject(view.backBrush);
+    view.font = nullptr;
+    view.textBrush = nullptr;
+    view.backBrush = nullptr;
+}
+
+// The one record of the process. Its destructor runs from the exit handler that the runtime
+// registers right after its static construction.
+EditView View;
+
+int CellWidth = 7;
+int WrapMode = -1;
+int TabWidth = 4;
+char SaveLineEnding[4] = "\r\n";
+
+HWND MainWindow;
+HMENU MainMenu;
+HWND ToolBar;
+HWND StatusBar;
+HINSTANCE AppInstance;

@@ -1,0 +1,37 @@
+// The few system services the window-free modules need. Windows implements them with the
+// Win32 API (win32_platform.cpp); the native build (posix_platform.cpp) exists for sanitizer
+// runs and lets tests make an allocation or a file operation fail on demand.
+#pragma once
+#include <cstdio>
+
+// Fixed memory blocks for line text. BlockSize reports the size the system gave, which may be
+// more than was asked for. AllocBlock returns null and leaves the system's last error set on failure.
+char* AllocBlock(int size);
+int BlockSize(const char* block);
+void FreeBlock(char* block);
+
+// True when b starts a double-byte character in the ANSI code page. Answered from a table
+// filled once from the system.
+bool IsLeadByte(unsigned char b);
+
+// Looks up one directory entry. False when there is none; otherwise isDirectory tells its kind.
+bool FindEntry(const char* path, bool* isDirectory);
+// Creates one directory; failures are the caller's to ignore.
+void MakeDirectory(const char* path);
+
+// Opens a buffered stream on a file, as fopen does.
+FILE* OpenStream(const char* path, const char* mode);
+// Creates a new, uniquely named empty file in the folder dir ("" for the current one, a trailing
+// separator allowed) and writes its path (at most 260 bytes) to name.
+bool MakeTempFile(const char* dir, char* name);
+// Writes the stream's buffers through to the disk.
+bool FlushStream(FILE* stream);
+// Puts the file source in place of target; target need not exist. On failure target is unchanged.
+bool ReplaceWith(const char* source, const char* target);
+bool RemoveFile(const char* path);
+
+// A message box with the system's text for the calling thread's last error, caption "Error".
+void ShowSystemError();
+
+// Releases a font or brush the display made. Null is allowed.
+void DeleteDrawingObject(void* object);

@@ -1,0 +1,238 @@
+#include "platform/platform.h"
+#include "platform/test_hooks.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <fcntl.h>
+#include <stdio.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+int AllocationsLeft = -1;
+int BlockSlack = 0;
+long StreamLimit = -1;
+bool ReplaceFails = false;
+int ErrorBoxes = 0;
+
+// Blocks carry their size in front, as GlobalSize would report it.
+struct BlockHeader {
+    long size;
+    long pad;
+};
+
+// Paths arrive in the Windows form with backslash separators; a backslash that is the trail
+// byte of a double-byte character is part of a name and stays.
+std::string NativePath(const char* path)
+{
+    std::string result(path);
+    for (size_t i = 0; i < result.size(); ++i) {
+        unsigned char b = static_cast<unsigned char>(result[i]);
+        if (IsLeadByte(b) && i + 1 < result.size())
+            ++i;
+        else if (b == '\\')
+            result[i] = '/';
+    }
+    return result;
+}
+
+struct LimitedFile {
+    FILE* file;
+    long used;
+    long limit;
+};
+
+ssize_t LimitedRead(void* cookie, char* buffer, size_t size)
+{
+    LimitedFile* f = static_cast<LimitedFile*>(cookie);
+    if (f->used >= f->limit) {
+        errno = EIO;
+        return -1;
+    }
+    size_t room = static_cast<size_t>(f->limit - f->used);
+    size_t got = fread(buffer, 1, size < room ? size : room, f->file);
+    f->used += static_cast<long>(got);
+    return static_cast<ssize_t>(got);
+}
+
+ssize_t LimitedWrite(void* cookie, const char* buffer, size_t size)
+{
+    LimitedFile* f = static_cast<LimitedFile*>(cookie);
+    size_t room = f->used < f->limit ? static_cast<size_t>(f->limit - f->used) : 0;
+    if (room == 0) {
+        errno = ENOSPC;
+        return -1;
+    }
+    size_t put = fwrite(buffer, 1, size < room ? size : room, f->file);
+    f->used += static_cast<long>(put);
+    return static_cast<ssize_t>(put);
+}
+
+int LimitedSeek(void* cookie, off64_t* offset, int whence)
+{
+    LimitedFile* f = static_cast<LimitedFile*>(cookie);
+    if (fseek(f->file, static_cast<long>(*offset), whence) != 0)
+        return -1;
+    *offset = ftell(f->file);
+    return 0;
+}
+
+int LimitedClose(void* cookie)
+{
+    LimitedFile* f = static_cast<LimitedFile*>(cookie);
+    int result = fclose(f->file);
+    delete f;
+    return result;
+}
+
+}
+
+char* AllocBlock(int size)
+{
+    if (AllocationsLeft == 0 || size < 0) {
+        errno = ENOMEM;
+        return nullptr;
+    }
+    if (AllocationsLeft > 0)
+        --AllocationsLeft;
+    long reported = static_cast<long>(size) + BlockSlack;
+    BlockHeader* header = static_cast<BlockHeader*>(std::malloc(sizeof(BlockHeader) + static_cast<size_t>(reported)));
+    if (header == nullptr)
+        return nullptr;
+    header->size = reported;
+    char* block = reinterpret_cast<char*>(header + 1);
+    // Fresh blocks are not zero-filled on Windows either; make stale bytes visible to tests.
+    std::memset(block, 0xCD, static_cast<size_t>(reported));
+    return block;
+}
+
+int BlockSize(const char* block)
+{
+    return static_cast<int>(reinterpret_cast<const BlockHeader*>(block)[-1].size);
+}
+
+void FreeBlock(char* block)
+{
+    std::free(reinterpret_cast<BlockHeader*>(block) - 1);
+}
+
+bool IsLeadByte(unsigned char b)
+{
+    return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+}
+
+bool FindEntry(const char* path, bool* isDirectory)
+{
+    struct stat st;
+    if (stat(NativePath(path).c_str(), &st) != 0)
+        return false;
+    *isDirectory = S_ISDIR(st.st_mode);
+    return true;
+}
+
+void MakeDirectory(const char* path)
+{
+    mkdir(NativePath(path).c_str(), 0777);
+}
+
+FILE* OpenStream(const char* path, const char* mode)
+{
+    FILE* file = fopen(NativePath(path).c_str(), mode);
+    if (file == nullptr || StreamLimit < 0)
+        return file;
+    LimitedFile* cookie = new LimitedFile{file, 0, StreamLimit};
+    cookie_io_functions_t functions = {LimitedRead, LimitedWrite, LimitedSeek, LimitedClose};
+    FILE* limited = fopencookie(cookie, mode, functions);
+    if (limited == nullptr) {
+        fclose(file);
+        delete cookie;
+    }
+    return limited;
+}
+
+bool MakeTempFile(const char* dir, char* name)
+{
+    std::string pattern = dir[0] != 0 ? dir : ".\\";
+    if (pattern.back() != '\\')
+        pattern += '\\';
+    pattern += "~tessary-XXXXXX";
+    if (pattern.size() >= 260)
+        return false;
+    std::string native = NativePath(pattern.c_str());
+    int fd = mkstemp(&native[0]);
+    if (fd < 0)
+        return false;
+    close(fd);
+    // Hand back the name in the caller's form: only the generated suffix differs.
+    pattern.replace(pattern.size() - 6, 6, native.substr(native.size() - 6));
+    std::memcpy(name, pattern.c_str(), pattern.size() + 1);
+    return true;
+}
+
+bool FlushStream(FILE* stream)
+{
+    if (fflush(stream) != 0)
+        return false;
+    int fd = fileno(stream);
+    return fd < 0 || fsync(fd) == 0;
+}
+
+bool ReplaceWith(const char* source, const char* target)
+{
+    if (ReplaceFails) {
+        errno = EACCES;
+        return false;
+    }
+    return rename(NativePath(source).c_str(), NativePath(target).c_str()) == 0;
+}
+
+bool RemoveFile(const char* path)
+{
+    return remove(NativePath(path).c_str()) == 0;
+}
+
+void ShowSystemError()
+{
+    ++ErrorBoxes;
+}
+
+void DeleteDrawingObject(void*)
+{
+}
+
+void FailAllocationsAfter(int n)
+{
+    AllocationsLeft = n;
+}
+
+void SetBlockSlack(int extra)
+{
+    BlockSlack = extra;
+}
+
+void FailStreamsAfter(long bytes)
+{
+    StreamLimit = bytes;
+}
+
+void FailReplace(bool fail)
+{
+    ReplaceFails = fail;
+}
+
+int SystemErrorCount()
+{
+    return ErrorBoxes;
+}
+
+void ResetTestHooks()
+{
+    AllocationsLeft = -1;
+    BlockSlack = 0;
+    StreamLimit = -1;
+    ReplaceFails = false;
+    ErrorBoxes = 0;
+}

@@ -1,0 +1,16 @@
+// Failure injection for the native build's tests: the native seam can be told to refuse
+// allocations, to report larger blocks than were asked for, to cut a stream short, or to fail
+// putting a saved file in place. Windows builds have no such hooks.
+#pragma once
+
+// The next n allocations succeed and every later one fails; -1 (the default) never fails.
+void FailAllocationsAfter(int n);
+// Every block reports this many bytes more than was asked for (default 0).
+void SetBlockSlack(int extra);
+// Streams opened from now on fail every read or write past this many bytes; -1 turns it off.
+void FailStreamsAfter(long bytes);
+// Makes ReplaceWith fail (true) or work (false).
+void FailReplace(bool fail);
+// How many system error boxes have been shown since the last reset.
+int SystemErrorCount();
+void ResetTestHooks();

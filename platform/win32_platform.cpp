@@ -1,0 +1,105 @@
+#include "platform/platform.h"
+
+#include <windows.h>
+#include <io.h>
+
+namespace {
+
+struct LeadByteTable {
+    bool lead[256];
+    LeadByteTable()
+    {
+        for (int b = 0; b < 256; ++b)
+            lead[b] = IsDBCSLeadByteEx(CP_ACP, static_cast<BYTE>(b)) != FALSE;
+    }
+};
+
+}
+
+char* AllocBlock(int size)
+{
+    // A fixed block's handle is its address.
+    return static_cast<char*>(GlobalAlloc(GMEM_FIXED, static_cast<SIZE_T>(size)));
+}
+
+int BlockSize(const char* block)
+{
+    return static_cast<int>(GlobalSize(const_cast<char*>(block)));
+}
+
+void FreeBlock(char* block)
+{
+    GlobalFree(block);
+}
+
+bool IsLeadByte(unsigned char b)
+{
+    // The system is asked once per byte value; the code page does not change while we run.
+    static const LeadByteTable table;
+    return table.lead[b];
+}
+
+bool FindEntry(const char* path, bool* isDirectory)
+{
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA(path, &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return false;
+    *isDirectory = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    FindClose(search);
+    return true;
+}
+
+void MakeDirectory(const char* path)
+{
+    CreateDirectoryA(path, nullptr);
+}
+
+FILE* OpenStream(const char* path, const char* mode)
+{
+    return fopen(path, mode);
+}
+
+bool MakeTempFile(const char* dir, char* name)
+{
+    return GetTempFileNameA(dir[0] != 0 ? dir : ".", "tsy", 0, name) != 0;
+}
+
+bool FlushStream(FILE* stream)
+{
+    return fflush(stream) == 0 && _commit(_fileno(stream)) == 0;
+}
+
+bool ReplaceWith(const char* source, const char* target)
+{
+    if (GetFileAttributesA(target) != INVALID_FILE_ATTRIBUTES)
+        return ReplaceFileA(target, source, nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr) != FALSE;
+    return MoveFileExA(source, target, MOVEFILE_WRITE_THROUGH) != FALSE;
+}
+
+bool RemoveFile(const char* path)
+{
+    return DeleteFileA(path) != FALSE;
+}
+
+void ShowSystemError()
+{
+    DWORD code = GetLastError();
+    char* message = nullptr;
+    DWORD length = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_FROM_SYSTEM,
+                                  nullptr, code, MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT),
+                                  reinterpret_cast<char*>(&message), 0, nullptr);
+    // Without a text from the system the code itself is the most useful thing to show.
+    char fallback[64];
+    if (length == 0 || message == nullptr)
+        wsprintfA(fallback, "System error %lu.", static_cast<unsigned long>(code));
+    MessageBoxA(nullptr, length != 0 && message != nullptr ? message : fallback, "Error", MB_OK);
+    if (message != nullptr)
+        LocalFree(message);
+}
+
+void DeleteDrawingObject(void* object)
+{
+    if (object != nullptr)
+        DeleteObject(static_cast<HGDIOBJ>(object));
+}

@@ -1,0 +1,230 @@
+#include "document/text_file.h"
+#include "document/editor_record.h"
+#include "document/text_line.h"
+#include "tests/test_support.h"
+
+#include <gtest/gtest.h>
+#include <algorithm>
+#include <cstring>
+
+#ifndef _WIN32
+#include "platform/test_hooks.h"
+#endif
+
+namespace {
+
+typedef std::vector<std::string> Lines;
+
+class TextFileTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        folder = NewTempFolder();
+        ASSERT_FALSE(folder.empty());
+        std::strcpy(SaveLineEnding, "\r\n");
+    }
+
+    void TearDown() override
+    {
+        DestroyLines(view.firstLine);
+        view.firstLine = nullptr;
+        std::strcpy(SaveLineEnding, "\r\n");
+#ifndef _WIN32
+        ResetTestHooks();
+#endif
+    }
+
+    std::string PathOf(const std::string& name) const { return folder + "\\" + name; }
+
+    void UsePath(const std::string& path)
+    {
+        ASSERT_LT(path.size(), static_cast<size_t>(PathSize));
+        std::strcpy(view.path, path.c_str());
+    }
+
+    Lines Read(const std::string& bytes)
+    {
+        std::string path = PathOf("read.txt");
+        EXPECT_TRUE(WriteFileBytes(path, bytes));
+        UsePath(path);
+        DestroyLines(view.firstLine);
+        view.firstLine = nullptr;
+        EXPECT_TRUE(ReadDocument(view));
+        return LinesOf(view.firstLine);
+    }
+
+    std::string Save(const Lines& lines, const char* ending)
+    {
+        std::strcpy(SaveLineEnding, ending);
+        DestroyLines(view.firstLine);
+        view.firstLine = MakeLines(lines);
+        std::string path = PathOf("saved.txt");
+        UsePath(path);
+        EXPECT_TRUE(WriteDocument(view));
+        return ReadFileBytes(path);
+    }
+
+    std::string folder;
+    EditView view;
+};
+
+}
+
+TEST_F(TextFileTest, ReadingSplitsOnLfCrAndCrLf)
+{
+    EXPECT_EQ(Read(""), Lines({""}));
+    EXPECT_EQ(Read("abc"), Lines({"abc"}));
+    EXPECT_EQ(Read("abc\n"), Lines({"abc", ""}));
+    EXPECT_EQ(Read("abc\r\n"), Lines({"abc", ""}));
+    EXPECT_EQ(Read("abc\r"), Lines({"abc"}));
+    EXPECT_EQ(Read("a\rb"), Lines({"a", "b"}));
+    EXPECT_EQ(Read("a\n\rb"), Lines({"a", "", "b"}));
+    EXPECT_EQ(Read("a\r\r\nb"), Lines({"a", "", "b"}));
+    EXPECT_EQ(Read("a\n\n"), Lines({"a", "", ""}));
+}
+
+TEST_F(TextFileTest, ReadingKeepsEveryOtherByteAndStoresZeroAsStar)
+{
+    EXPECT_EQ(Read(std::string("a\0b", 3)), Lines({"a*b"}));
+    EXPECT_EQ(Read("\xff\x1a\x95\x5c\r\x82\xa0"), Lines({"\xff\x1a\x95\x5c", "\x82\xa0"}));
+}
+
+TEST_F(TextFileTest, SavingWritesTheChosenTerminatorBetweenLines)
+{
+    EXPECT_EQ(Save({"a", "b", ""}, "\r\n"), "a\r\nb\r\n");
+    EXPECT_EQ(Save({"a", "b", ""}, "\n"), "a\nb\n");
+    EXPECT_EQ(Save({"a", "b", ""}, "\r"), "a\rb\r");
+    EXPECT_EQ(Save({""}, "\r\n"), "");
+}
+
+TEST_F(TextFileTest, AFileReadAndSavedAgainKeepsItsBytes)
+{
+    std::string bytes = "\x82\xb1\x82\xf1\t\x95\x5c\r\n\r\nend \xff\x1a\r\n";
+    Lines lines = Read(bytes);
+    EXPECT_EQ(Save(lines, "\r\n"), bytes);
+}
+
+TEST_F(TextFileTest, SavingReplacesTheOldFileAndLeavesNoTemporaryFile)
+{
+    std::string path = PathOf("saved.txt");
+    ASSERT_TRUE(WriteFileBytes(path, "old contents that are longer than the new ones"));
+    EXPECT_EQ(Save({"new"}, "\r\n"), "new");
+    EXPECT_EQ(FolderEntries(folder), Lines({"saved.txt"}));
+}
+
+TEST_F(TextFileTest, SavingCreatesTheMissingDirectoriesOfThePath)
+{
+    std::string path = folder + "\\x\\y\\z.txt";
+    UsePath(path);
+    view.firstLine = MakeLines({"z"});
+    ASSERT_TRUE(WriteDocument(view));
+    EXPECT_TRUE(DirectoryExists(folder + "\\x"));
+    EXPECT_TRUE(DirectoryExists(folder + "\\x\\y"));
+    EXPECT_EQ(ReadFileBytes(path), "z");
+}
+
+TEST_F(TextFileTest, ATrailByteBackslashIsNotADirectorySeparator)
+{
+    // 表 is 0x95 0x5C and ソ is 0x83 0x5C: each must make one directory named after the whole
+    // character, never a stray one named after its lead byte.
+    std::string path = folder + "\\\x95\x5c\\\x83\x5c.txt";
+    EXPECT_EQ(LastSeparator(path.c_str()), static_cast<int>(folder.size()) + 3);
+    UsePath(path);
+    view.firstLine = MakeLines({"x"});
+    ASSERT_TRUE(WriteDocument(view));
+    EXPECT_EQ(FolderEntries(folder), Lines({"\x95\x5c"}));
+    EXPECT_EQ(ReadFileBytes(path), "x");
+
+    CreateDirectories((folder + "\\a\x83\x5c").c_str());
+    std::vector<std::string> entries = FolderEntries(folder);
+    std::sort(entries.begin(), entries.end());
+    EXPECT_EQ(entries, Lines({"a\x83\x5c", "\x95\x5c"}));
+}
+
+TEST_F(TextFileTest, OpeningWhereTheDirectoriesExistCreatesNothing)
+{
+    std::string path = PathOf("exists.txt");
+    ASSERT_TRUE(WriteFileBytes(path, "e"));
+    FILE* stream = OpenWithDirectories(path.c_str(), "rb");
+    ASSERT_NE(stream, nullptr);
+    fclose(stream);
+    EXPECT_EQ(FolderEntries(folder), Lines({"exists.txt"}));
+}
+
+TEST_F(TextFileTest, ReadingFromAMissingDirectoryCreatesItAndFails)
+{
+    std::string path = folder + "\\missing\\file.txt";
+    UsePath(path);
+    EXPECT_FALSE(ReadDocument(view));
+    EXPECT_EQ(view.firstLine, nullptr);
+    EXPECT_TRUE(DirectoryExists(folder + "\\missing"));
+}
+
+#ifndef _WIN32
+TEST_F(TextFileTest, ASaveThatFailsHalfwayLeavesTheOldFile)
+{
+    std::string path = PathOf("saved.txt");
+    ASSERT_TRUE(WriteFileBytes(path, "the old bytes"));
+    std::string longLine(10000, 'n');
+    view.firstLine = MakeLines({longLine, longLine});
+    UsePath(path);
+    FailStreamsAfter(5000);
+    EXPECT_FALSE(WriteDocument(view));
+    FailStreamsAfter(-1);
+    EXPECT_EQ(ReadFileBytes(path), "the old bytes");
+    EXPECT_EQ(FolderEntries(folder), Lines({"saved.txt"}));
+}
+
+TEST_F(TextFileTest, ASaveThatCannotReplaceTheFileLeavesItAndCleansUp)
+{
+    std::string path = PathOf("saved.txt");
+    ASSERT_TRUE(WriteFileBytes(path, "the old bytes"));
+    view.firstLine = MakeLines({"new"});
+    UsePath(path);
+    FailReplace(true);
+    EXPECT_FALSE(WriteDocument(view));
+    EXPECT_EQ(ReadFileBytes(path), "the old bytes");
+    EXPECT_EQ(FolderEntries(folder), Lines({"saved.txt"}));
+}
+
+TEST_F(TextFileTest, AReadErrorEndsTheReadingAndKeepsTheLinesSoFar)
+{
+    std::string path = PathOf("read.txt");
+    ASSERT_TRUE(WriteFileBytes(path, "abc\ndefgh\nij"));
+    UsePath(path);
+    FailStreamsAfter(5);
+    EXPECT_TRUE(ReadDocument(view));
+    EXPECT_EQ(LinesOf(view.firstLine), Lines({"abc", "d"}));
+}
+#else
+TEST_F(TextFileTest, ASaveOverAFileInUseFailsAndLeavesIt)
+{
+    std::string path = PathOf("saved.txt");
+    ASSERT_TRUE(WriteFileBytes(path, "the old bytes"));
+    HANDLE held = CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    view.firstLine = MakeLines({"new"});
+    UsePath(path);
+    EXPECT_FALSE(WriteDocument(view));
+    CloseHandle(held);
+    EXPECT_EQ(ReadFileBytes(path), "the old bytes");
+    EXPECT_EQ(FolderEntries(folder), Lines({"saved.txt"}));
+}
+
+TEST_F(TextFileTest, OpeningOnTheSystemDriveCreatesBothMissingLevels)
+{
+    char name[64];
+    wsprintfA(name, "C:\\tessary-%lu", GetCurrentProcessId());
+    std::string top = name;
+    std::string path = top + "\\y\\z.txt";
+    ASSERT_FALSE(EntryExists(top));
+    FILE* stream = OpenWithDirectories(path.c_str(), "wb");
+    ASSERT_NE(stream, nullptr);
+    fclose(stream);
+    EXPECT_TRUE(DirectoryExists(top));
+    EXPECT_TRUE(DirectoryExists(top + "\\y"));
+    DeleteFileA(path.c_str());
+    RemoveDirectoryA((top + "\\y").c_str());
+    RemoveDirectoryA(top.c_str());
+}
+#endif

@@ -1,0 +1,123 @@
+// Small helpers shared by the tests: line lists from and to strings, files from and to bytes,
+// and a fresh folder for each test that touches the disk.
+#pragma once
+#include "document/text_line.h"
+#include "platform/platform.h"
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <cstdlib>
+#include <dirent.h>
+#endif
+
+inline std::vector<std::string> LinesOf(const TextLine* first)
+{
+    std::vector<std::string> lines;
+    for (const TextLine* line = first; line != nullptr; line = line->next)
+        lines.push_back(std::string(line->text, static_cast<size_t>(line->length)));
+    return lines;
+}
+
+// Builds a linked list of lines; the caller destroys it with DestroyLines.
+inline TextLine* MakeLines(const std::vector<std::string>& texts)
+{
+    TextLine* first = nullptr;
+    TextLine* last = nullptr;
+    for (const std::string& text : texts) {
+        TextLine* line = new TextLine;
+        for (char b : text)
+            line->AppendByte(b);
+        if (last == nullptr)
+            first = line;
+        else
+            last->InsertAfter(line);
+        last = line;
+    }
+    return first;
+}
+
+inline bool WriteFileBytes(const std::string& path, const std::string& bytes)
+{
+    FILE* file = OpenStream(path.c_str(), "wb");
+    if (file == nullptr)
+        return false;
+    bool ok = fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+    return fclose(file) == 0 && ok;
+}
+
+inline std::string ReadFileBytes(const std::string& path)
+{
+    std::string bytes;
+    FILE* file = OpenStream(path.c_str(), "rb");
+    if (file == nullptr)
+        return "<missing>";
+    int b;
+    while ((b = fgetc(file)) != EOF)
+        bytes += static_cast<char>(b);
+    fclose(file);
+    return bytes;
+}
+
+inline bool EntryExists(const std::string& path)
+{
+    bool directory = false;
+    return FindEntry(path.c_str(), &directory);
+}
+
+inline bool DirectoryExists(const std::string& path)
+{
+    bool directory = false;
+    return FindEntry(path.c_str(), &directory) && directory;
+}
+
+// A new empty folder, named in the program's form (backslash separators), without a trailing
+// separator.
+inline std::string NewTempFolder()
+{
+#ifdef _WIN32
+    char base[MAX_PATH];
+    GetTempPathA(sizeof base, base);
+    char name[MAX_PATH];
+    GetTempFileNameA(base, "tst", 0, name);
+    DeleteFileA(name);
+    CreateDirectoryA(name, nullptr);
+    return name;
+#else
+    char pattern[] = "/tmp/tessary-test-XXXXXX";
+    return mkdtemp(pattern) != nullptr ? pattern : "";
+#endif
+}
+
+// Lists the entries of a folder (names only), so tests can see stray files.
+inline std::vector<std::string> FolderEntries(const std::string& folder)
+{
+    std::vector<std::string> names;
+#ifdef _WIN32
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return names;
+    do {
+        std::string name = found.cFileName;
+        if (name != "." && name != "..")
+            names.push_back(name);
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+#else
+    DIR* dir = opendir(folder.c_str());
+    if (dir == nullptr)
+        return names;
+    while (dirent* entry = readdir(dir)) {
+        std::string name = entry->d_name;
+        if (name != "." && name != "..")
+            names.push_back(name);
+    }
+    closedir(dir);
+#endif
+    return names;
+}
