@@ -10,16 +10,16 @@
 
 namespace {
 
+using Ints = std::vector<int>;
+
 class CaretMoves : public ::testing::Test {
 protected:
     void SetUp() override
     {
         CellWidth = 7;
         TabWidth = 4;
-        WrapMode = -1;
         View.clientWidth = 200;
         View.clientHeight = 300;
-        View.hScroll = 0;
         View.topRow = 1;
         View.modified = true;
     }
@@ -27,32 +27,31 @@ protected:
     void TearDown() override
     {
         DestroyLines(View.firstLine);
-        View.firstLine = nullptr;
-        View.topLine = nullptr;
-        View.caret.line = nullptr;
-        View.caret.pos = 0;
-        View.caret.x = 0;
+        View.firstLine = View.topLine = View.caret.line = nullptr;
+        View.caret.pos = View.caret.x = 0;
+        View.hScroll = View.clientWidth = View.clientHeight = 0;
         View.modified = false;
         WrapMode = -1;
     }
 
-    // A measured document with the caret at pos of line index.
-    void Document(const std::vector<std::string>& texts, int index = 0, int pos = 0, int x = 0)
+    // A document measured as the view would, with the caret at pos of the line index.
+    void Document(int wrapMode, const std::vector<std::string>& texts, int index, int pos, int x)
     {
+        WrapMode = wrapMode;
         DestroyLines(View.firstLine);
         View.firstLine = MakeLines(texts);
         View.topLine = View.firstLine;
-        Remeasure();
-        View.caret.line = LineAt(index);
-        View.caret.pos = pos;
-        View.caret.x = x;
-    }
-
-    void Remeasure()
-    {
         LayoutRect rect = {0, 0, View.clientWidth, View.clientHeight};
         for (TextLine* line = View.firstLine; line != nullptr; line = line->next)
             MeasureLine(*line, rect);
+        Put(index, pos, x);
+    }
+
+    void Put(int index, int pos, int x)
+    {
+        View.caret.line = LineAt(index);
+        View.caret.pos = pos;
+        View.caret.x = x;
     }
 
     TextLine* LineAt(int index)
@@ -63,234 +62,131 @@ protected:
         return line;
     }
 
-    int CaretLineIndex()
+    // The caret as {line index, pos, x} after the move.
+    Ints After(void (*move)())
     {
+        move();
         int index = 0;
         for (TextLine* line = View.firstLine; line != View.caret.line; line = line->next)
             ++index;
-        return index;
-    }
-
-    void ExpectCaret(int index, int pos, int x)
-    {
-        EXPECT_EQ(CaretLineIndex(), index);
-        EXPECT_EQ(View.caret.pos, pos);
-        EXPECT_EQ(View.caret.x, x);
+        return {index, View.caret.pos, View.caret.x};
     }
 };
 
-std::vector<std::string> NumberedLines(int count)
-{
-    std::vector<std::string> texts;
-    for (int i = 0; i < count; ++i)
-        texts.push_back(i == 31 ? "ab" : "0123456789");
-    return texts;
 }
 
+TEST_F(CaretMoves, VerticalMovesKeepTheColumnThatHorizontalMovesSet)
+{
+    Document(-1, {"abc", "d", "efghij"}, 0, 1, 0);
+    EXPECT_EQ(After(MoveEnd), (Ints{0, 3, 21}));
+    EXPECT_EQ(After(MoveDown), (Ints{1, 1, 21}));
+    EXPECT_EQ(After(MoveDown), (Ints{2, 3, 21}));
+    EXPECT_EQ(After(MoveDown), (Ints{2, 3, 21}));
+    EXPECT_EQ(After(MoveUp), (Ints{1, 1, 21}));
+    EXPECT_EQ(After(MoveUp), (Ints{0, 3, 21}));
+    EXPECT_EQ(After(MoveUp), (Ints{0, 3, 21}));
+
+    Document(-1, {"a\tb"}, 0, 3, 35);
+    EXPECT_EQ(After(MoveHome), (Ints{0, 0, 0}));
+    EXPECT_EQ(After(MoveEnd), (Ints{0, 3, 35}));
 }
 
-TEST_F(CaretMoves, VerticalMovesKeepTheDesiredColumnThroughShortLines)
+TEST_F(CaretMoves, LeftAndRightStepOverDoubleByteCharactersAndLineEnds)
 {
-    Document({"abc", "d", "efghij"}, 0, 1);
-    MoveEnd();
-    ExpectCaret(0, 3, 21);
-    MoveDown();
-    ExpectCaret(1, 1, 21);
-    MoveDown();
-    ExpectCaret(2, 3, 21);
-    MoveUp();
-    MoveUp();
-    ExpectCaret(0, 3, 21);
-}
-
-TEST_F(CaretMoves, HomeAndEndSetTheColumnFromTheLayout)
-{
-    Document({"a\tb"}, 0, 3, 35);
-    MoveHome();
-    ExpectCaret(0, 0, 0);
-    MoveEnd();
-    ExpectCaret(0, 3, 35);
-}
-
-TEST_F(CaretMoves, TheCaretNeverStopsInsideADoubleByteCharacter)
-{
-    Document({"\x82\xa0z"});
-    MoveRight();
-    ExpectCaret(0, 2, 14);
-    MoveRight();
-    ExpectCaret(0, 3, 21);
-    MoveLeft();
-    ExpectCaret(0, 2, 14);
-    MoveLeft();
-    ExpectCaret(0, 0, 0);
-
-    Document({"\x95\x5c\x95\x5c"});
-    MoveEnd();
-    MoveLeft();
-    ExpectCaret(0, 2, 14);
-}
-
-TEST_F(CaretMoves, LeftAndRightCrossLineEndsButStopAtTheDocumentEnds)
-{
-    Document({"l0", "l1", "l2", "l3", "line4", "l5"}, 5, 0, 0);
-    MoveLeft();
-    ExpectCaret(4, 5, 35);
-    MoveRight();
-    ExpectCaret(5, 0, 0);
-
-    View.caret.line = LineAt(0);
-    View.caret.pos = 0;
+    Document(-1, {"\x82\xa0z", "\x95\x5c"}, 0, 0, 0);
+    EXPECT_EQ(After(MoveRight), (Ints{0, 2, 14}));
+    EXPECT_EQ(After(MoveRight), (Ints{0, 3, 21}));
+    EXPECT_EQ(After(MoveRight), (Ints{1, 0, 0}));
+    EXPECT_EQ(After(MoveRight), (Ints{1, 2, 14}));
+    EXPECT_EQ(After(MoveRight), (Ints{1, 2, 14}));
+    EXPECT_EQ(After(MoveLeft), (Ints{1, 0, 0}));
+    EXPECT_EQ(After(MoveLeft), (Ints{0, 3, 21}));
+    EXPECT_EQ(After(MoveLeft), (Ints{0, 2, 14}));
+    EXPECT_EQ(After(MoveLeft), (Ints{0, 0, 0}));
     View.caret.x = 14;
-    MoveLeft();
-    ExpectCaret(0, 0, 0);
-
-    View.caret.line = LineAt(5);
-    View.caret.pos = 2;
-    View.caret.x = 0;
-    MoveRight();
-    ExpectCaret(5, 2, 14);
-}
-
-TEST_F(CaretMoves, UpOnTheFirstLineAndDownOnTheLastChangeNothing)
-{
-    Document({"abc", "def"}, 0, 2, 14);
-    MoveUp();
-    ExpectCaret(0, 2, 14);
-    View.caret.line = LineAt(1);
-    MoveDown();
-    ExpectCaret(1, 2, 14);
+    EXPECT_EQ(After(MoveLeft), (Ints{0, 0, 0}));
 }
 
 TEST_F(CaretMoves, PageMovesGoPageRowsLinesInAnUnwrappedDocument)
 {
-    Document(NumberedLines(100), 10, 5, 35);
+    std::vector<std::string> texts(100, "0123456789");
+    texts[31] = "ab";
+    Document(-1, texts, 10, 5, 35);
     ASSERT_EQ(PageRows(), 21);
-    PageDown();
-    ExpectCaret(31, 2, 35);
+    EXPECT_EQ(After(PageDown), (Ints{31, 2, 35}));
+    Put(90, 5, 35);
+    EXPECT_EQ(After(PageDown), (Ints{99, 5, 35}));
+    Put(30, 5, 35);
+    EXPECT_EQ(After(PageUp), (Ints{9, 5, 35}));
+    Put(10, 5, 35);
+    EXPECT_EQ(After(PageUp), (Ints{0, 5, 35}));
 
-    View.caret.line = LineAt(90);
-    PageDown();
-    ExpectCaret(99, 5, 35);
-
-    View.caret.line = LineAt(30);
-    PageUp();
-    ExpectCaret(9, 5, 35);
-
-    View.caret.line = LineAt(10);
-    PageUp();
-    ExpectCaret(0, 5, 35);
-}
-
-TEST_F(CaretMoves, APageOfNoRowsKeepsTheCaretOnItsLine)
-{
     View.clientHeight = 10;
-    Document({"0123456789", "0123456789", "0123456789"}, 1, 8, 21);
-    PageDown();
-    ExpectCaret(1, 3, 21);
-    View.caret.pos = 9;
-    PageUp();
-    ExpectCaret(1, 3, 21);
+    Put(1, 8, 21);
+    EXPECT_EQ(After(PageDown), (Ints{1, 3, 21}));
+    Put(1, 8, 21);
+    EXPECT_EQ(After(PageUp), (Ints{1, 3, 21}));
 }
 
-TEST_F(CaretMoves, PageMovesCountDisplayRowsOfWrappedLines)
+TEST_F(CaretMoves, PageMovesCountTheDisplayRowsOfWrappedLines)
 {
-    WrapMode = 10;
     View.clientHeight = 42;
-    Document({std::string(25, 'a'), "bbbbb", std::string(35, 'c')}, 0, 12, 14);
-    ASSERT_EQ(LineAt(0)->rowCount, 3);
+    Document(10, {std::string(25, 'a'), "bbbbb", std::string(35, 'c')}, 0, 12, 14);
     ASSERT_EQ(LineAt(2)->rowCount, 4);
-
-    PageDown();
-    ExpectCaret(2, 2, 14);
-    PageDown();
-    ExpectCaret(2, 32, 14);
-    PageDown();
-    ExpectCaret(2, 32, 14);
-
-    PageUp();
-    ExpectCaret(2, 2, 14);
-    PageUp();
-    ExpectCaret(0, 12, 14);
-    PageUp();
-    ExpectCaret(0, 2, 14);
+    EXPECT_EQ(After(PageDown), (Ints{2, 2, 14}));
+    EXPECT_EQ(After(PageDown), (Ints{2, 32, 14}));
+    EXPECT_EQ(After(PageDown), (Ints{2, 32, 14}));
+    EXPECT_EQ(After(PageUp), (Ints{2, 2, 14}));
+    EXPECT_EQ(After(PageUp), (Ints{0, 12, 14}));
+    EXPECT_EQ(After(PageUp), (Ints{0, 2, 14}));
 }
 
-TEST_F(CaretMoves, UpAndDownAtColumnZeroStopAtTheBreakOfAWrappedLine)
+TEST_F(CaretMoves, UpAndDownAtColumnZeroNeverReachTheStartOfAContinuationRow)
 {
-    WrapMode = 10;
-    Document({std::string(15, 'a'), "b"}, 0, 0, 0);
-    MoveDown();
-    ExpectCaret(0, 10, 0);
-    MoveDown();
-    ExpectCaret(0, 10, 0);
-    MoveRight();
-    MoveDown();
-    ExpectCaret(1, 1, 7);
+    Document(10, {std::string(15, 'a'), "b"}, 0, 0, 0);
+    EXPECT_EQ(After(MoveDown), (Ints{0, 10, 0}));
+    EXPECT_EQ(After(MoveDown), (Ints{0, 10, 0}));
+    EXPECT_EQ(After(MoveRight), (Ints{0, 11, 7}));
+    EXPECT_EQ(After(MoveDown), (Ints{1, 1, 7}));
 }
 
-TEST_F(CaretMoves, MovesIntoLinesWithStaleRowCountsLandInsideThem)
+TEST_F(CaretMoves, RowCountsLeftStaleByTypingStillLandOnRealPositions)
 {
-    Document({"abc"}, 0, 3, 21);
+    Document(-1, {"abc"}, 0, 3, 21);
     InsertText("\r\r", 2);
-    ASSERT_EQ(View.caret.line->rowCount, 0);
-    MoveUp();
-    ExpectCaret(1, 0, 21);
-    MoveUp();
-    ExpectCaret(0, 3, 21);
+    EXPECT_EQ(After(MoveUp), (Ints{1, 0, 21}));
+    EXPECT_EQ(After(MoveUp), (Ints{0, 3, 21}));
+    Put(2, 0, 21);
+    EXPECT_EQ(After(PageUp), (Ints{0, 3, 21}));
+    EXPECT_EQ(After(PageDown), (Ints{2, 0, 21}));
 
-    View.caret.line = LineAt(2);
-    View.caret.pos = 0;
-    PageUp();
-    ExpectCaret(0, 3, 21);
-    PageDown();
-    ExpectCaret(2, 0, 21);
-}
-
-TEST_F(CaretMoves, ALineShortenedByABreakIsEnteredOnItsRealLastRow)
-{
-    WrapMode = 10;
-    Document({std::string(25, 'a')}, 0, 5, 35);
-    ASSERT_EQ(LineAt(0)->rowCount, 3);
+    // The split line keeps its old count of three rows but now has one.
+    Document(10, {std::string(25, 'a')}, 0, 5, 35);
     InsertText("\n", 1);
-    MoveUp();
-    ExpectCaret(0, 5, 35);
-    PageDown();
-    ExpectCaret(1, 15, 35);
-    PageUp();
-    ExpectCaret(0, 5, 35);
+    EXPECT_EQ(After(MoveUp), (Ints{0, 5, 35}));
+    EXPECT_EQ(After(PageDown), (Ints{1, 15, 35}));
+    EXPECT_EQ(After(PageUp), (Ints{0, 5, 35}));
 }
 
 TEST_F(CaretMoves, TheViewPointFollowsTheVisibleLinesOrIsParked)
 {
-    Document({"0123456789", "0123456789", "0123456789"}, 0, 5, 35);
+    Document(10, {std::string(25, 'a'), "0123456789", "0123456789"}, 1, 5, 35);
     View.hScroll = 3;
-    LayoutPoint onTop = CaretViewPoint();
-    EXPECT_EQ(onTop.x, 14);
-    EXPECT_EQ(onTop.y, 0);
-
-    View.caret.line = LineAt(1);
-    LayoutPoint below = CaretViewPoint();
-    EXPECT_EQ(below.x, 14);
-    EXPECT_EQ(below.y, 14);
+    LayoutPoint point = CaretViewPoint();
+    EXPECT_EQ(point.x, 14);
+    EXPECT_EQ(point.y, 42);
+    View.topRow = 3;
+    EXPECT_EQ(CaretViewPoint().y, 14);
 
     View.topLine = LineAt(1);
+    View.topRow = 1;
+    EXPECT_EQ(CaretViewPoint().y, 0);
     View.caret.line = LineAt(0);
     EXPECT_EQ(CaretViewPoint().x, CaretParked);
 
-    View.topLine = LineAt(0);
     View.caret.line = LineAt(2);
-    View.clientHeight = 28;
+    View.clientHeight = 14;
     EXPECT_EQ(CaretViewPoint().y, CaretParked);
-    View.clientHeight = 29;
-    EXPECT_EQ(CaretViewPoint().y, 28);
-}
-
-TEST_F(CaretMoves, TheViewPointStartsAboveTheViewForRowsScrolledPast)
-{
-    WrapMode = 10;
-    Document({std::string(25, 'a'), "b"}, 1, 1, 7);
-    View.topRow = 2;
-    LayoutPoint point = CaretViewPoint();
-    EXPECT_EQ(point.x, 7);
-    EXPECT_EQ(point.y, 28);
+    View.clientHeight = 15;
+    EXPECT_EQ(CaretViewPoint().y, 14);
 }
