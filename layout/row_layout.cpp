@@ -6,7 +6,7 @@
 RowWalk::RowWalk(const TextLine& line, int originX, int originY, int windowRight)
     : pos(0), x(originX), y(originY), rows(1), charPos(0), charBytes(0), charX(originX),
       charY(originY), charWidth(0), charIsTab(false), startedRow(false), text(line.text),
-      originX(originX), wrapping(WrapMode != -1), limit(originX)
+      originX(originX), wrapping(WrapMode >= 0), limit(originX)
 {
     if (WrapMode == 0)
         limit += windowRight;

@@ -25,9 +25,10 @@ struct LineMeasure {
 };
 
 // Lays a line out one character at a time under the current WrapMode, TabWidth and CellWidth.
-// After each successful Step, pos/x/y are the boundary just reached and its point, and the
-// char* fields describe the character that was placed: where it starts in the text, how many
-// bytes it has, the left edge and row of its cells, and its width in px.
+// After each successful Step, pos, x and y are the boundary just reached and its point, and the
+// fields named char... describe the character just placed: where it starts in the text, how
+// many bytes it has, the left edge and row of its cells, and its width in px. startedRow tells
+// that it moved to a new row first.
 class RowWalk {
 public:
     // windowRight is the wrap width under WrapMode 0 (the right side of a layout rectangle, or
