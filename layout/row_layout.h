@@ -10,6 +10,10 @@ struct LayoutPoint {
     int y;
 };
 
+// Where the system caret is parked, on both axes, when no visible row holds the caret: painting
+// and the caret moves share it.
+const int CaretParked = -9999;
+
 // Left and top give the walk's origin, right is the window's right edge (the wrap width when
 // lines wrap at the window), bottom is the y at which measuring stops.
 struct LayoutRect {

@@ -3,9 +3,6 @@
 #pragma once
 #include "layout/row_layout.h"
 
-// Where the system caret is parked when the caret's line is not among the visible lines.
-const int CaretParked = -9999;
-
 // Whole display rows in the client area.
 int PageRows();
 

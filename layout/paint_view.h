@@ -1,0 +1,21 @@
+// Drawing the document into the edit view, and the display font and colours it is drawn with.
+#pragma once
+#include <windows.h>
+#include "layout/row_layout.h"
+
+class TextLine;
+
+// Makes View's font and both brushes anew (deleting the old ones), stores the four colours and
+// sets CellWidth from the font's metrics. The face name is cut to what a LOGFONT holds.
+void MakeFont(HDC dc, int height, const char* face, COLORREF textColor, COLORREF backColor,
+              COLORREF commentColor, COLORREF keywordColor);
+
+// Draws the visible lines from topLine on, between BeginPaint and EndPaint, and moves the system
+// caret to where its position is drawn (parked when no painted row holds it). This walks the
+// line list; it leaves the device context's mode, colour and font as they were.
+void PaintView(const PAINTSTRUCT& paint);
+
+// Draws one line with the row walk from the rectangle's top-left corner, placing the caret when
+// this is its line, and returns the rows it used. Without wrapping it stops at the right edge;
+// in every mode it stops once a row reaches the bottom.
+int PaintLine(const TextLine& line, HDC dc, COLORREF textColor, const LayoutRect& rect);

@@ -1,0 +1,423 @@
+#include "layout/paint_view.h"
+#include "document/editor_record.h"
+#include "document/text_line.h"
+#include "view/caret_moves.h"
+#include "tests/test_support.h"
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <cstring>
+#include <set>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace {
+
+using Cells = std::set<std::pair<int, int>>;
+
+const COLORREF TextColor = RGB(0, 40, 0);
+const COLORREF BackColor = RGB(240, 240, 255);
+
+// Wider and taller than the view, so whatever painting draws past the window's edges shows.
+const int BitmapWidth = 160;
+const int BitmapHeight = 320;
+
+int FloorDiv(int a, int b)
+{
+    return a >= 0 ? a / b : -((-a + b - 1) / b);
+}
+
+// Everything is painted into a memory bitmap; a hidden window owns the system caret.
+class Painting : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        WNDCLASSA windowClass;
+        memset(&windowClass, 0, sizeof windowClass);
+        windowClass.lpfnWndProc = DefWindowProcA;
+        windowClass.hInstance = GetModuleHandleA(nullptr);
+        windowClass.lpszClassName = "Tessary paint test";
+        RegisterClassA(&windowClass);
+        window = CreateWindowExA(0, windowClass.lpszClassName, "", WS_POPUP, 0, 0, 100, 300,
+                                 nullptr, nullptr, windowClass.hInstance, nullptr);
+        ASSERT_NE(window, nullptr);
+        ASSERT_TRUE(CreateCaret(window, nullptr, 1, 14));
+
+        dc = CreateCompatibleDC(nullptr);
+        BITMAPINFO info;
+        memset(&info, 0, sizeof info);
+        info.bmiHeader.biSize = sizeof info.bmiHeader;
+        info.bmiHeader.biWidth = BitmapWidth;
+        info.bmiHeader.biHeight = -BitmapHeight;
+        info.bmiHeader.biPlanes = 1;
+        info.bmiHeader.biBitCount = 32;
+        info.bmiHeader.biCompression = BI_RGB;
+        void* bits = nullptr;
+        bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+        ASSERT_NE(bitmap, nullptr);
+        pixels = static_cast<const DWORD*>(bits);
+        oldBitmap = SelectObject(dc, bitmap);
+
+        MakeFont(dc, 14, "FixedSys", TextColor, BackColor, RGB(0, 0, 255), RGB(0, 255, 0));
+        ASSERT_EQ(CellWidth, 7) << "FixedSys should map to VL Gothic, 14 px high";
+        TabWidth = 4;
+        View.clientWidth = 100;
+        View.clientHeight = 300;
+        View.topRow = 1;
+        View.hScroll = 0;
+    }
+
+    void TearDown() override
+    {
+        DestroyLines(View.firstLine);
+        View.firstLine = View.topLine = View.caret.line = nullptr;
+        View.caret.pos = 0;
+        View.hScroll = View.clientWidth = View.clientHeight = 0;
+        WrapMode = -1;
+        CellWidth = 7;
+        ReleaseViewResources(View);
+        SelectObject(dc, oldBitmap);
+        DeleteObject(bitmap);
+        DeleteDC(dc);
+        DestroyCaret();
+        DestroyWindow(window);
+    }
+
+    void Document(int wrapMode, const std::vector<std::string>& texts)
+    {
+        WrapMode = wrapMode;
+        View.firstLine = View.topLine = MakeLines(texts);
+        View.caret.line = View.firstLine;
+        View.caret.pos = 0;
+    }
+
+    TextLine* LineAt(int index)
+    {
+        TextLine* line = View.firstLine;
+        while (index-- > 0)
+            line = line->next;
+        return line;
+    }
+
+    void Fill(COLORREF color)
+    {
+        HBRUSH brush = CreateSolidBrush(color);
+        RECT all = {-BitmapWidth, -BitmapHeight, BitmapWidth, BitmapHeight};
+        FillRect(dc, &all, brush);
+        DeleteObject(brush);
+    }
+
+    // Paints the view with the bitmap's top-left corner at view point (-shiftX, -shiftY), so
+    // that what is drawn left of or above the window can be seen too.
+    void Paint(int shiftX = 0, int shiftY = 0)
+    {
+        Fill(RGB(255, 255, 255));
+        SetViewportOrgEx(dc, shiftX, shiftY, nullptr);
+        PAINTSTRUCT paint;
+        memset(&paint, 0, sizeof paint);
+        paint.hdc = dc;
+        paint.fErase = TRUE;
+        SetRect(&paint.rcPaint, -shiftX, -shiftY, BitmapWidth - shiftX, BitmapHeight - shiftY);
+        PaintView(paint);
+        GdiFlush();
+    }
+
+    COLORREF Pixel(int x, int y) const
+    {
+        // A 32-bit DIB holds 0x00RRGGBB, the reverse of a COLORREF.
+        DWORD rgb = pixels[y * BitmapWidth + x];
+        return RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF);
+    }
+
+    // The view's cells (column, row) holding any pixel that is neither the background nor the
+    // given untouched colour, for a bitmap painted with Paint(shiftX, shiftY).
+    Cells InkCells(int shiftX = 0, int shiftY = 0, COLORREF untouched = BackColor) const
+    {
+        Cells cells;
+        for (int y = 0; y < BitmapHeight; ++y) {
+            for (int x = 0; x < BitmapWidth; ++x) {
+                COLORREF color = Pixel(x, y);
+                if (color != BackColor && color != untouched)
+                    cells.insert({FloorDiv(x - shiftX, 7), FloorDiv(y - shiftY, 14)});
+            }
+        }
+        return cells;
+    }
+
+    int ErasedPixels() const
+    {
+        int count = 0;
+        for (int y = 0; y < BitmapHeight; ++y)
+            for (int x = 0; x < BitmapWidth; ++x)
+                count += Pixel(x, y) == BackColor;
+        return count;
+    }
+
+    // Pixels of the first row of cells between x0 and x1 that are neither background nor paper.
+    int InkPixels(int x0, int x1, COLORREF paper) const
+    {
+        int count = 0;
+        for (int y = 0; y < 14; ++y)
+            for (int x = x0; x < x1; ++x)
+                count += Pixel(x, y) != BackColor && Pixel(x, y) != paper;
+        return count;
+    }
+
+    static Cells Row(int row, int firstColumn, int lastColumn)
+    {
+        Cells cells;
+        for (int column = firstColumn; column <= lastColumn; ++column)
+            cells.insert({column, row});
+        return cells;
+    }
+
+    static Cells Join(Cells a, const Cells& b)
+    {
+        a.insert(b.begin(), b.end());
+        return a;
+    }
+
+    POINT CaretAt() const
+    {
+        POINT point = {0, 0};
+        GetCaretPos(&point);
+        return point;
+    }
+
+    HWND window = nullptr;
+    HDC dc = nullptr;
+    HBITMAP bitmap = nullptr;
+    HGDIOBJ oldBitmap = nullptr;
+    const DWORD* pixels = nullptr;
+};
+
+const std::string Twenty(20, 'H');
+
+}
+
+TEST_F(Painting, AnUnwrappedLineStopsAtTheCharacterThatWouldCrossTheRightEdge)
+{
+    Document(-1, {Twenty});
+    Paint();
+    EXPECT_EQ(InkCells(), Row(0, 0, 13));
+
+    View.hScroll = 3;
+    Paint(21, 0);
+    EXPECT_EQ(InkCells(21, 0), Row(0, -1, 13)) << "characters 0 and 1 lie wholly left and are not drawn";
+
+    LayoutRect rect = {0, 0, 100, 300};
+    EXPECT_EQ(PaintLine(*View.firstLine, dc, TextColor, rect), 1);
+}
+
+TEST_F(Painting, RowsOfTopLineAboveTopRowAreDrawnAboveTheWindow)
+{
+    Document(10, {std::string(25, 'H'), "HH"});
+    View.topRow = 3;
+    Paint(0, 28);
+    EXPECT_EQ(InkCells(0, 28), Join(Join(Row(-2, 0, 9), Row(-1, 0, 9)), Join(Row(0, 0, 4), Row(1, 0, 1))));
+}
+
+TEST_F(Painting, WrappedRowsBreakWhereMeasuringBreaksThemWhateverTheScroll)
+{
+    Document(10, {std::string(25, 'H')});
+    View.hScroll = 2;
+    Paint(14, 0);
+    EXPECT_EQ(InkCells(14, 0), Join(Join(Row(0, -1, 7), Row(1, -1, 7)), Row(2, -1, 2)));
+
+    WrapMode = 0;
+    Paint(14, 0);
+    EXPECT_EQ(InkCells(14, 0), Join(Row(0, -1, 11), Row(1, -1, 8)))
+        << "rows hold clientWidth px from the origin, not up to the window's edge";
+    LayoutRect rect = {0, 0, 100, 300};
+    MeasureLine(*View.firstLine, rect);
+    EXPECT_EQ(View.firstLine->rowCount, 2);
+}
+
+TEST_F(Painting, ALineStopsAfterTheFirstCharacterThatMovesBelowTheBottom)
+{
+    Document(10, {std::string(30, 'H')});
+    Fill(BackColor);
+    SelectObject(dc, View.font);
+    LayoutRect rect = {0, 14, 100, 28};
+    EXPECT_EQ(PaintLine(*View.firstLine, dc, TextColor, rect), 2);
+    GdiFlush();
+    EXPECT_EQ(InkCells(), Join(Row(1, 0, 9), Row(2, 0, 0)));
+
+    LayoutRect empty = {0, 28, 100, 28};
+    EXPECT_EQ(PaintLine(*View.firstLine, dc, TextColor, empty), 1);
+}
+
+TEST_F(Painting, ADoubleByteCharacterIsDrawnWholeInItsTwoCellBox)
+{
+    const std::string kanji = "\x93\xfa";
+    Document(-1, {"H" + kanji + "H"});
+    Paint();
+    EXPECT_EQ(InkCells(), Row(0, 0, 3));
+
+    std::vector<COLORREF> box;
+    for (int y = 0; y < 14; ++y)
+        for (int x = 7; x < 21; ++x)
+            box.push_back(Pixel(x, y));
+    Fill(BackColor);
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, TextColor);
+    HGDIOBJ previous = SelectObject(dc, View.font);
+    TextOutA(dc, 7, 0, kanji.c_str(), 2);
+    SelectObject(dc, previous);
+    GdiFlush();
+    std::vector<COLORREF> reference;
+    for (int y = 0; y < 14; ++y)
+        for (int x = 7; x < 21; ++x)
+            reference.push_back(Pixel(x, y));
+    EXPECT_EQ(box, reference);
+}
+
+TEST_F(Painting, OnlyTheUpdateRectangleIsErasedAndTheContextIsLeftAsItWas)
+{
+    Document(-1, {"HH"});
+    const COLORREF paper = RGB(255, 255, 255);
+    Fill(paper);
+    SetBkMode(dc, OPAQUE);
+    SetTextColor(dc, RGB(200, 0, 0));
+    HGDIOBJ font = GetStockObject(SYSTEM_FIXED_FONT);
+    SelectObject(dc, font);
+
+    PAINTSTRUCT paint;
+    memset(&paint, 0, sizeof paint);
+    paint.hdc = dc;
+    paint.fErase = TRUE;
+    SetRect(&paint.rcPaint, 0, 0, 7, 14);
+    PaintView(paint);
+    GdiFlush();
+    EXPECT_EQ(ErasedPixels(), 7 * 14 - InkPixels(0, 7, paper));
+    EXPECT_EQ(InkCells(0, 0, paper), Row(0, 0, 1)) << "the glyphs are drawn outside the erased part too";
+
+    EXPECT_EQ(GetBkMode(dc), OPAQUE);
+    EXPECT_EQ(GetTextColor(dc), RGB(200, 0, 0));
+    EXPECT_EQ(GetCurrentObject(dc, OBJ_FONT), font);
+
+    Fill(paper);
+    paint.fErase = FALSE;
+    PaintView(paint);
+    GdiFlush();
+    EXPECT_EQ(ErasedPixels(), 0);
+    EXPECT_EQ(InkCells(0, 0, paper), Row(0, 0, 1));
+}
+
+TEST_F(Painting, TheCaretGoesWhereItsPositionIsDrawn)
+{
+    Document(-1, {Twenty, "", "HHH"});
+    View.caret.pos = 14;
+    Paint();
+    EXPECT_EQ(CaretAt().x, 98);
+    EXPECT_EQ(CaretAt().y, 0);
+
+    View.caret.pos = 15;
+    Paint();
+    EXPECT_EQ(CaretAt().x, CaretParked) << "past the cut at the right edge";
+
+    View.caret.line = LineAt(1);
+    View.caret.pos = 0;
+    Paint();
+    EXPECT_EQ(CaretAt().x, 0);
+    EXPECT_EQ(CaretAt().y, 14);
+
+    View.caret.line = LineAt(2);
+    View.caret.pos = 3;
+    Paint();
+    EXPECT_EQ(CaretAt().x, 21) << "after the last character";
+    EXPECT_EQ(CaretAt().y, 28);
+}
+
+TEST_F(Painting, TheCaretIsParkedWhenNoPaintedRowHoldsIt)
+{
+    Document(-1, {"a", "b", "c", "d"});
+    View.topLine = LineAt(1);
+    Paint();
+    EXPECT_EQ(CaretAt().y, CaretParked) << "caret line above topLine";
+
+    View.clientHeight = 28;
+    View.caret.line = LineAt(3);
+    Paint();
+    EXPECT_EQ(CaretAt().y, CaretParked) << "caret line below the last line painted";
+
+    View.caret.line = LineAt(2);
+    Paint();
+    EXPECT_EQ(CaretAt().y, 14);
+
+    View.topLine = nullptr;
+    Paint();
+    EXPECT_EQ(CaretAt().y, CaretParked);
+    EXPECT_EQ(InkCells(), Cells());
+}
+
+TEST_F(Painting, PaintingPlacesTheCaretWhereThePlacingRuleDoes)
+{
+    for (int wrapMode : {0, 10}) {
+        Document(wrapMode, {std::string(30, 'a'), "a\tb\x93\xfa" "cd\t\x93\xfa" "efghijklmnopqrst", "xyz"});
+        View.hScroll = 2;
+        View.topRow = 2;
+        LayoutRect rect = {0, 0, View.clientWidth, View.clientHeight};
+        for (TextLine* line = View.firstLine; line != nullptr; line = line->next)
+            MeasureLine(*line, rect);
+        for (int index = 0; index < 3; ++index) {
+            TextLine* line = LineAt(index);
+            View.caret.line = line;
+            for (int pos = 0; pos >= 0; pos = NextCharPos(*line, pos)) {
+                View.caret.pos = pos;
+                Paint();
+                LayoutPoint expected = CaretViewPoint();
+                EXPECT_EQ(CaretAt().x, expected.x) << "wrap " << wrapMode << " line " << index << " pos " << pos;
+                EXPECT_EQ(CaretAt().y, expected.y) << "wrap " << wrapMode << " line " << index << " pos " << pos;
+            }
+        }
+        DestroyLines(View.firstLine);
+        View.firstLine = nullptr;
+    }
+}
+
+TEST_F(Painting, TheFontIsMadeFromTheHeightAndItsMetricsGiveTheCellWidth)
+{
+    LOGFONTA font;
+    ASSERT_EQ(GetObjectA(View.font, sizeof font, &font), static_cast<int>(sizeof font));
+    EXPECT_EQ(font.lfHeight, 14);
+    EXPECT_EQ(font.lfWidth, 7);
+    EXPECT_EQ(font.lfCharSet, SHIFTJIS_CHARSET);
+    EXPECT_EQ(font.lfWeight, FW_DONTCARE);
+    EXPECT_STREQ(font.lfFaceName, "FixedSys");
+
+    MakeFont(dc, 15, "FixedSys", TextColor, BackColor, 0, 0);
+    TEXTMETRICA metrics;
+    HGDIOBJ previous = SelectObject(dc, View.font);
+    GetTextMetricsA(dc, &metrics);
+    SelectObject(dc, previous);
+    ASSERT_EQ(metrics.tmHeight + metrics.tmExternalLeading, 15);
+    EXPECT_EQ(CellWidth, 7) << "rows are two cells high, so an odd height loses a pixel";
+
+    MakeFont(dc, 14, std::string(40, 'F').c_str(), TextColor, BackColor, 0, 0);
+    GetObjectA(View.font, sizeof font, &font);
+    EXPECT_EQ(std::string(font.lfFaceName), std::string(LF_FACESIZE - 1, 'F'));
+}
+
+TEST_F(Painting, RemakingTheFontReplacesTheFontAndBrushesAndStoresTheColours)
+{
+    HFONT oldFont = View.font;
+    HBRUSH oldBack = View.backBrush;
+    HBRUSH oldText = View.textBrush;
+    MakeFont(dc, 14, "FixedSys", RGB(1, 2, 3), RGB(4, 5, 6), RGB(7, 8, 9), RGB(10, 11, 12));
+    EXPECT_EQ(GetObjectType(oldFont), 0u);
+    EXPECT_EQ(GetObjectType(oldBack), 0u);
+    EXPECT_EQ(GetObjectType(oldText), 0u);
+
+    LOGBRUSH brush;
+    ASSERT_EQ(GetObjectA(View.backBrush, sizeof brush, &brush), static_cast<int>(sizeof brush));
+    EXPECT_EQ(brush.lbColor, RGB(4, 5, 6));
+    ASSERT_EQ(GetObjectA(View.textBrush, sizeof brush, &brush), static_cast<int>(sizeof brush));
+    EXPECT_EQ(brush.lbColor, RGB(1, 2, 3));
+    EXPECT_EQ(View.textColor, RGB(1, 2, 3));
+    EXPECT_EQ(View.backColor, RGB(4, 5, 6));
+    EXPECT_EQ(View.commentColor, RGB(7, 8, 9));
+    EXPECT_EQ(View.keywordColor, RGB(10, 11, 12));
+}
