@@ -1,0 +1,220 @@
+#include <windows.h>
+#include "view/viewport.h"
+#include "document/editor_record.h"
+#include "document/text_line.h"
+#include "layout/paint_view.h"
+#include "view/caret_moves.h"
+
+#include <cstring>
+
+void (*DocumentShown)() = nullptr;
+
+namespace {
+
+// The first reset runs while the window is being created and has no handle yet; the calls
+// below must not reach every window on the desktop then (InvalidateRect of null does).
+bool HasWindow()
+{
+    return View.hwnd != nullptr;
+}
+
+void SetBar(int bar, int max, int page, int pos)
+{
+    SCROLLINFO info;
+    memset(&info, 0, sizeof info);
+    info.cbSize = sizeof info;
+    // A bar that is not needed stays visible, disabled.
+    info.fMask = SIF_RANGE | SIF_PAGE | SIF_POS | SIF_DISABLENOSCROLL;
+    info.nMin = 0;
+    info.nMax = max;
+    info.nPage = static_cast<UINT>(page);
+    info.nPos = pos;
+    SetScrollInfo(View.hwnd, bar, &info, TRUE);
+}
+
+void InvalidateAll()
+{
+    if (HasWindow())
+        InvalidateRect(View.hwnd, nullptr, TRUE);
+}
+
+// Moves the window's pixels and repaints only the strip that scrolled in.
+void MoveContents(int bar, int pos, int dx, int dy)
+{
+    if (!HasWindow())
+        return;
+    HideCaret(View.hwnd);
+    SetScrollPos(View.hwnd, bar, pos, TRUE);
+    RECT update;
+    SetRectEmpty(&update);
+    ScrollWindowEx(View.hwnd, dx, dy, nullptr, nullptr, nullptr, &update, 0);
+    InvalidateRect(View.hwnd, &update, TRUE);
+    ShowCaret(View.hwnd);
+}
+
+// The view y of line's first row, searched below topLine first, then above it.
+bool FindLineTop(const TextLine* line, int* top)
+{
+    if (View.topLine == nullptr)
+        return false;
+    int y = (1 - View.topRow) * RowHeight();
+    for (const TextLine* below = View.topLine; below != nullptr; below = below->next) {
+        if (below == line) {
+            *top = y;
+            return true;
+        }
+        y += below->rowCount * RowHeight();
+    }
+    y = (1 - View.topRow) * RowHeight();
+    for (const TextLine* above = View.topLine->prev; above != nullptr; above = above->prev) {
+        y -= above->rowCount * RowHeight();
+        if (above == line) {
+            *top = y;
+            return true;
+        }
+    }
+    return false;
+}
+
+}
+
+void ResetView()
+{
+    HDC dc = GetDC(View.hwnd);
+    MakeFont(dc, 14, "FixedSys", RGB(0, 40, 0), RGB(240, 240, 255), RGB(0, 0, 255), RGB(0, 255, 0));
+    ReleaseDC(View.hwnd, dc);
+
+    View.topLine = View.firstLine;
+    View.caret.line = View.firstLine;
+    View.caret.pos = 0;
+    View.modified = false;
+    View.wrapColumns = 80;
+    if (DocumentShown != nullptr)
+        DocumentShown();
+
+    View.totalRows = 0;
+    View.maxLineWidth = 0;
+    View.vScroll = 0;
+    View.hScroll = 0;
+    View.topRow = 1;
+    Relayout();
+}
+
+void Relayout()
+{
+    LayoutRect rect = {0, 0, View.clientWidth, View.clientHeight};
+    int changes = 0;
+    int changesAboveTop = 0;
+    int widest = 0;
+    for (TextLine* line = View.firstLine; line != nullptr; line = line->next) {
+        if (line == View.topLine)
+            changesAboveTop = changes;
+        LineMeasure measure = MeasureLine(*line, rect);
+        changes += measure.rowDelta;
+        if (measure.extent > widest)
+            widest = measure.extent;
+    }
+    // Rows gained or lost above the top keep vScroll on the same top row.
+    View.vScroll += changesAboveTop;
+    View.totalRows += changes;
+    View.maxLineWidth = widest;
+
+    if (View.topLine != nullptr && View.topRow > View.topLine->rowCount)
+        View.topRow = View.topLine->rowCount;
+    if (!HasWindow())
+        return;
+    HideCaret(View.hwnd);
+    int pageRows = PageRows();
+    SetBar(SB_VERT, View.totalRows + pageRows - 2, pageRows, View.vScroll);
+    SetBar(SB_HORZ, View.maxLineWidth / CellWidth - 1, View.clientWidth / CellWidth, View.hScroll);
+    InvalidateRect(View.hwnd, nullptr, TRUE);
+    ShowCaret(View.hwnd);
+}
+
+void ScrollRows(int n)
+{
+    int moved = 0;
+    TextLine* line = View.topLine;
+    if (line != nullptr) {
+        for (; moved < n; ++moved) {
+            if (View.topRow < line->rowCount) {
+                ++View.topRow;
+            } else if (line->next != nullptr) {
+                line = line->next;
+                View.topRow = 1;
+            } else {
+                break;
+            }
+        }
+        for (; moved > n; --moved) {
+            if (View.topRow > 1) {
+                --View.topRow;
+            } else if (line->prev != nullptr) {
+                line = line->prev;
+                View.topRow = line->rowCount;
+            } else {
+                break;
+            }
+        }
+        View.topLine = line;
+    }
+    View.vScroll += moved;
+    MoveContents(SB_VERT, View.vScroll, 0, -moved * RowHeight());
+}
+
+void ScrollColumns(int n)
+{
+    SCROLLINFO info;
+    memset(&info, 0, sizeof info);
+    info.cbSize = sizeof info;
+    info.fMask = SIF_RANGE | SIF_PAGE;
+    GetScrollInfo(View.hwnd, SB_HORZ, &info);
+    // The bar keeps its page within its range, so a view whose widest line fits has limit 0.
+    int limit = info.nMax - static_cast<int>(info.nPage) + 1;
+    int target = View.hScroll + n;
+    int delta;
+    if (target < 0) {
+        delta = -View.hScroll;
+        View.hScroll = 0;
+    } else if (target > limit) {
+        delta = limit - View.hScroll;
+        View.hScroll = limit;
+    } else {
+        delta = n;
+        View.hScroll = target;
+    }
+    MoveContents(SB_HORZ, View.hScroll, -delta * CellWidth, 0);
+}
+
+void EnsureCaretVisible()
+{
+    if (View.caret.line == nullptr) {
+        InvalidateAll();
+        return;
+    }
+    LayoutPoint point = PosToPoint(*View.caret.line);
+    int cx = point.x - View.hScroll * CellWidth;
+    int lineTop = 0;
+    if (!FindLineTop(View.caret.line, &lineTop)) {
+        InvalidateAll();
+        return;
+    }
+    int cy = lineTop + point.y;
+
+    // A caret exactly at the right edge still shows.
+    if (cx < 0) {
+        ScrollColumns(cx / CellWidth);
+        InvalidateAll();
+    } else if (cx > View.clientWidth) {
+        ScrollColumns((cx - View.clientWidth) / CellWidth + 1);
+        InvalidateAll();
+    }
+
+    if (cy < 0) {
+        ScrollRows(cy / RowHeight());
+        InvalidateAll();
+    } else if (cy > View.clientHeight - RowHeight()) {
+        ScrollRows((cy - View.clientHeight) / RowHeight() + 1);
+        InvalidateAll();
+    }
+}

@@ -1,0 +1,20 @@
+// The part of the document the edit view shows, its scroll bars, and keeping the caret in view.
+// Relayout, ScrollRows and EnsureCaretVisible are the places that walk the line list and move
+// the layout state (totals, rowCount, topLine, topRow, vScroll, hScroll); PaintView is the other
+// walker. Every scroll ends with an invalidation and leaves placing the caret to the repaint.
+#pragma once
+
+// Called by ResetView once the new document is in place, so the window's title and the command
+// states can follow it. Null until the application shell sets it.
+extern void (*DocumentShown)();
+
+// Makes the font, points the view and caret at the start of firstLine and measures the document.
+void ResetView();
+// Re-measures every line, adds the row changes to the totals and sets both scroll bars.
+void Relayout();
+// Scrolls by up to n display rows (positive towards the end), stopping at the document's ends.
+void ScrollRows(int n);
+// Scrolls by up to n cells (positive to the right) within the horizontal scroll bar's range.
+void ScrollColumns(int n);
+// Scrolls just far enough for the caret's point to lie in the client area.
+void EnsureCaretVisible();
