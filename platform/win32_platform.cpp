@@ -72,9 +72,17 @@ bool FlushStream(FILE* stream)
 
 bool ReplaceWith(const char* source, const char* target)
 {
-    if (GetFileAttributesA(target) != INVALID_FILE_ATTRIBUTES)
-        return ReplaceFileA(target, source, nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr) != FALSE;
-    return MoveFileExA(source, target, MOVEFILE_WRITE_THROUGH) != FALSE;
+    // ReplaceFileA fails on a relative name of the file it replaces (Wine reports
+    // ERROR_DIRECTORY), and names given on the command line are often relative.
+    char fullSource[MAX_PATH];
+    char fullTarget[MAX_PATH];
+    DWORD sourceLength = GetFullPathNameA(source, MAX_PATH, fullSource, nullptr);
+    DWORD targetLength = GetFullPathNameA(target, MAX_PATH, fullTarget, nullptr);
+    if (sourceLength == 0 || sourceLength >= MAX_PATH || targetLength == 0 || targetLength >= MAX_PATH)
+        return false;
+    if (GetFileAttributesA(fullTarget) != INVALID_FILE_ATTRIBUTES)
+        return ReplaceFileA(fullTarget, fullSource, nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr) != FALSE;
+    return MoveFileExA(fullSource, fullTarget, MOVEFILE_WRITE_THROUGH) != FALSE;
 }
 
 bool RemoveFile(const char* path)

@@ -9,6 +9,7 @@
 
 #ifndef _WIN32
 #include "platform/test_hooks.h"
+#include <unistd.h>
 #endif
 
 namespace {
@@ -110,6 +111,30 @@ TEST_F(TextFileTest, SavingReplacesTheOldFileAndLeavesNoTemporaryFile)
     ASSERT_TRUE(WriteFileBytes(path, "old contents that are longer than the new ones"));
     EXPECT_EQ(Save({"new"}, "\r\n"), "new");
     EXPECT_EQ(FolderEntries(folder), Lines({"saved.txt"}));
+}
+
+TEST_F(TextFileTest, SavingToARelativeNameReplacesTheFileInTheCurrentFolder)
+{
+    ASSERT_TRUE(WriteFileBytes(PathOf("relative.txt"), "old"));
+    char previous[1024];
+#ifdef _WIN32
+    ASSERT_NE(GetCurrentDirectoryA(sizeof previous, previous), 0u);
+    ASSERT_TRUE(SetCurrentDirectoryA(folder.c_str()));
+#else
+    ASSERT_NE(getcwd(previous, sizeof previous), nullptr);
+    ASSERT_EQ(chdir(folder.c_str()), 0);
+#endif
+    UsePath("relative.txt");
+    view.firstLine = MakeLines({"new", ""});
+    bool saved = WriteDocument(view);
+#ifdef _WIN32
+    SetCurrentDirectoryA(previous);
+#else
+    ASSERT_EQ(chdir(previous), 0);
+#endif
+    EXPECT_TRUE(saved);
+    EXPECT_EQ(ReadFileBytes(PathOf("relative.txt")), "new\r\n");
+    EXPECT_EQ(FolderEntries(folder), Lines({"relative.txt"}));
 }
 
 TEST_F(TextFileTest, SavingCreatesTheMissingDirectoriesOfThePath)
