@@ -1,0 +1,18 @@
+// The edit view: the child window in which the document is shown and typed into. Its window
+// procedure turns keys, characters, scroll bars, the wheel, focus, size and paint messages into
+// caret moves, scrolling, input and painting on View.
+#pragma once
+#include <windows.h>
+
+// Registers the "Tessary EditCtrl" class and creates the view inside parent. View.hwnd is the
+// new window, or null when creation failed.
+void CreateEditWindow(HWND parent);
+
+LRESULT CALLBACK EditViewProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+// Takes the client area's new size and re-measures the document against it.
+void SetViewSize(int width, int height);
+
+// Makes a caret of the current shape (a bar, or a cell-wide block when overwriting) and shows
+// it; the next PlaceCaret or repaint positions it.
+void CaretCreate();
