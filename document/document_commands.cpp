@@ -23,9 +23,17 @@ bool InstallEmptyDocument()
     return View.firstLine != nullptr;
 }
 
-void ShowSaveFailed()
+// Writes the document to its path; on success it is clean and the title and states say so.
+bool WriteAndMarkSaved()
 {
-    MessageBoxA(nullptr, SaveFailedText, nullptr, MB_OK);
+    if (!WriteDocument(View)) {
+        MessageBoxA(nullptr, SaveFailedText, nullptr, MB_OK);
+        return false;
+    }
+    View.modified = false;
+    UpdateTitle();
+    UpdateCommandStates();
+    return true;
 }
 
 // True when the file exists: a file that exists but cannot be read must not silently become an
@@ -115,14 +123,7 @@ bool SaveDocument()
         return SaveDocumentAs();
     if (!View.modified)
         return true;
-    if (!WriteDocument(View)) {
-        ShowSaveFailed();
-        return false;
-    }
-    View.modified = false;
-    UpdateTitle();
-    UpdateCommandStates();
-    return true;
+    return WriteAndMarkSaved();
 }
 
 bool SaveDocumentAs()
@@ -130,12 +131,5 @@ bool SaveDocumentAs()
     OPENFILENAMEA dialog = FileDialog(View.path, OFN_LONGNAMES | OFN_OVERWRITEPROMPT);
     if (!GetSaveFileNameA(&dialog))
         return false;
-    if (!WriteDocument(View)) {
-        ShowSaveFailed();
-        return false;
-    }
-    View.modified = false;
-    UpdateTitle();
-    UpdateCommandStates();
-    return true;
+    return WriteAndMarkSaved();
 }

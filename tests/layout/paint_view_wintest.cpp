@@ -5,6 +5,7 @@
 #include "tests/test_support.h"
 
 #include <gtest/gtest.h>
+#include "tests/window_support.h"
 #include <windows.h>
 
 #include <cstring>
@@ -34,14 +35,9 @@ class Painting : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        WNDCLASSA windowClass;
-        memset(&windowClass, 0, sizeof windowClass);
-        windowClass.lpfnWndProc = DefWindowProcA;
-        windowClass.hInstance = GetModuleHandleA(nullptr);
-        windowClass.lpszClassName = "Tessary paint test";
-        RegisterClassA(&windowClass);
-        window = CreateWindowExA(0, windowClass.lpszClassName, "", WS_POPUP, 0, 0, 100, 300,
-                                 nullptr, nullptr, windowClass.hInstance, nullptr);
+        const char* className = PlainWindowClass("Tessary paint test");
+        window = CreateWindowExA(0, className, "", WS_POPUP, 0, 0, 100, 300,
+                                 nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
         ASSERT_NE(window, nullptr);
         ASSERT_TRUE(CreateCaret(window, nullptr, 1, 14));
 

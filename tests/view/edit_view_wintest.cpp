@@ -5,6 +5,7 @@
 #include "tests/test_support.h"
 
 #include <gtest/gtest.h>
+#include "tests/window_support.h"
 #include <windows.h>
 
 #include <cstring>
@@ -18,14 +19,9 @@ class EditViewWindow : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        WNDCLASSA windowClass;
-        memset(&windowClass, 0, sizeof windowClass);
-        windowClass.lpfnWndProc = DefWindowProcA;
-        windowClass.hInstance = GetModuleHandleA(nullptr);
-        windowClass.lpszClassName = "Tessary edit view test";
-        RegisterClassA(&windowClass);
-        parent = CreateWindowExA(0, windowClass.lpszClassName, "", WS_POPUP | WS_VISIBLE, 0, 0, 400,
-                                 300, nullptr, nullptr, windowClass.hInstance, nullptr);
+        const char* className = PlainWindowClass("Tessary edit view test");
+        parent = CreateWindowExA(0, className, "", WS_POPUP | WS_VISIBLE, 0, 0, 400,
+                                 300, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
         ASSERT_NE(parent, nullptr);
         View.modified = false;
         View.overwrite = false;

@@ -5,6 +5,7 @@
 #include "tests/test_support.h"
 
 #include <gtest/gtest.h>
+#include "tests/window_support.h"
 #include <windows.h>
 
 #include <cstring>
@@ -26,19 +27,14 @@ class Viewport : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        WNDCLASSA windowClass;
-        memset(&windowClass, 0, sizeof windowClass);
-        windowClass.lpfnWndProc = DefWindowProcA;
-        windowClass.hInstance = GetModuleHandleA(nullptr);
-        windowClass.lpszClassName = "Tessary viewport test";
-        RegisterClassA(&windowClass);
+        const char* className = PlainWindowClass("Tessary viewport test");
         DWORD style = WS_POPUP | WS_VSCROLL | WS_HSCROLL | WS_VISIBLE;
         RECT frame = {0, 0, 100, 100};
         AdjustWindowRectEx(&frame, style, FALSE, 0);
         int width = frame.right - frame.left + GetSystemMetrics(SM_CXVSCROLL);
         int height = frame.bottom - frame.top + GetSystemMetrics(SM_CYHSCROLL);
-        window = CreateWindowExA(0, windowClass.lpszClassName, "", style, 0, 0, width, height,
-                                 nullptr, nullptr, windowClass.hInstance, nullptr);
+        window = CreateWindowExA(0, className, "", style, 0, 0, width, height,
+                                 nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
         ASSERT_NE(window, nullptr);
         RECT client;
         GetClientRect(window, &client);
