@@ -2,6 +2,7 @@
 #include "document/editor_record.h"
 #include "document/text_line.h"
 #include "tests/test_support.h"
+#include "tests/window_support.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -13,67 +14,6 @@
 namespace {
 
 typedef std::vector<std::string> Lines;
-
-struct BoxSeen {
-    std::string caption;
-    std::string text;
-};
-
-BOOL CALLBACK FindBox(HWND window, LPARAM found)
-{
-    char className[32] = "";
-    GetClassNameA(window, className, sizeof className);
-    DWORD process = 0;
-    GetWindowThreadProcessId(window, &process);
-    if (std::strcmp(className, "#32770") == 0 && process == GetCurrentProcessId() && IsWindowVisible(window)) {
-        *reinterpret_cast<HWND*>(found) = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-// Answers the next message box of this process as a user would, from a thread of its own, and
-// records what the box said.
-class BoxAnswerer {
-public:
-    explicit BoxAnswerer(int button) : worker([this, button] { Answer(button); }) {}
-    ~BoxAnswerer()
-    {
-        stop = true;
-        if (worker.joinable())
-            worker.join();
-    }
-    // Called once the command under test has returned, so its box has come and gone.
-    BoxSeen Seen()
-    {
-        stop = true;
-        worker.join();
-        return seen;
-    }
-
-private:
-    void Answer(int button)
-    {
-        for (int tries = 0; tries < 1000 && !stop; ++tries) {
-            HWND box = nullptr;
-            EnumWindows(FindBox, reinterpret_cast<LPARAM>(&box));
-            if (box != nullptr) {
-                char text[256] = "";
-                GetWindowTextA(box, text, sizeof text);
-                seen.caption = text;
-                GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
-                seen.text = text;
-                PostMessageA(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), 0);
-                return;
-            }
-            Sleep(10);
-        }
-    }
-
-    BoxSeen seen;
-    std::atomic<bool> stop{false};
-    std::thread worker;
-};
 
 class DocumentCommandsTest : public ::testing::Test {
 protected:
