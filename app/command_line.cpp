@@ -10,12 +10,13 @@ const char Space = ' ';
 
 bool IsBlank(char c)
 {
-    return c == ' ' || c == '\t';
+    return c == Space || c == '\t';
 }
 
 // Finds the argument starting at or after *at: sets its bytes [start, start + length) and moves
 // *at past it (and past its closing quote). False when only spaces are left. Counting and
-// copying both walk the text with this, so they always agree.
+// copying both walk the text with this, so they always agree. Double-byte characters need no
+// care: in code page 932 no trail byte is a space or a double quote.
 bool NextArgument(const char** at, const char** start, int* length)
 {
     const char* p = *at;
@@ -25,8 +26,6 @@ bool NextArgument(const char** at, const char** start, int* length)
         return false;
     const char* end;
     if (*p == Quote) {
-        // Double-byte characters need no care here: in code page 932 no trail byte is a space or
-        // a double quote.
         *start = ++p;
         while (*p != 0 && *p != Quote)
             ++p;
