@@ -63,6 +63,8 @@ void OnChar(char b)
         return;
     const char bytes[2] = {b, 0};
     InsertText(bytes, 1);
+    // The repaint draws the new text and places the caret where it draws it.
+    InvalidateRect(View.hwnd, nullptr, TRUE);
 }
 
 // The message carries only the low 16 bits of the thumb's place; the bar itself knows all 32.
