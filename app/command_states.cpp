@@ -42,3 +42,9 @@ void UpdateCommandStates()
     EnableCommand(CMD_CUT, false);
     EnableCommand(CMD_COPY, false);
 }
+
+void ShowDocumentState()
+{
+    UpdateTitle();
+    UpdateCommandStates();
+}

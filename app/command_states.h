@@ -4,3 +4,6 @@
 
 void UpdateTitle();
 void UpdateCommandStates();
+
+// Both of the above, in that order: what the document calls when it is shown or first changed.
+void ShowDocumentState();

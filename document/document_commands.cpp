@@ -131,5 +131,11 @@ bool SaveDocumentAs()
     OPENFILENAMEA dialog = FileDialog(View.path, OFN_LONGNAMES | OFN_OVERWRITEPROMPT);
     if (!GetSaveFileNameA(&dialog))
         return false;
-    return WriteAndMarkSaved();
+    if (WriteAndMarkSaved())
+        return true;
+    // The document keeps the chosen name even though the write failed, and the next Save
+    // writes there: the title has to name it.
+    UpdateTitle();
+    UpdateCommandStates();
+    return false;
 }

@@ -24,17 +24,81 @@ struct BoxSeen {
     std::string text;  // the message box's text; empty for a dialog without one
 };
 
-inline BOOL CALLBACK FindOwnDialog(HWND window, LPARAM found)
+struct DialogSearch {
+    HWND skip;
+    HWND found;
+};
+
+inline BOOL CALLBACK FindOwnDialog(HWND window, LPARAM param)
 {
+    DialogSearch* search = reinterpret_cast<DialogSearch*>(param);
     char className[32] = "";
     GetClassNameA(window, className, sizeof className);
     DWORD process = 0;
     GetWindowThreadProcessId(window, &process);
-    if (std::strcmp(className, "#32770") == 0 && process == GetCurrentProcessId() && IsWindowVisible(window)) {
+    if (window != search->skip && std::strcmp(className, "#32770") == 0 && process == GetCurrentProcessId() &&
+        IsWindowVisible(window)) {
+        search->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// The next visible top-level dialog of this process other than skip, or null after the wait.
+inline HWND WaitForDialog(HWND skip = nullptr, int milliseconds = 15000, const std::atomic<bool>* stop = nullptr)
+{
+    for (int waited = 0; waited < milliseconds && (stop == nullptr || !*stop); waited += 10) {
+        DialogSearch search = {skip, nullptr};
+        EnumWindows(FindOwnDialog, reinterpret_cast<LPARAM>(&search));
+        if (search.found != nullptr)
+            return search.found;
+        Sleep(10);
+    }
+    return nullptr;
+}
+
+inline void WaitUntilGone(HWND dialog)
+{
+    for (int waited = 0; waited < 15000 && IsWindow(dialog) && IsWindowVisible(dialog); waited += 10)
+        Sleep(10);
+}
+
+inline BOOL CALLBACK FindEdit(HWND window, LPARAM found)
+{
+    char className[16] = "";
+    GetClassNameA(window, className, sizeof className);
+    if (lstrcmpiA(className, "Edit") == 0) {
         *reinterpret_cast<HWND*>(found) = window;
         return FALSE;
     }
     return TRUE;
+}
+
+// Types name into a file dialog's name field and presses its Open or Save button.
+inline bool ChooseFileName(HWND dialog, const char* name)
+{
+    HWND field = GetDlgItem(dialog, 1148);
+    HWND edit = nullptr;
+    if (field != nullptr)
+        EnumChildWindows(field, FindEdit, reinterpret_cast<LPARAM>(&edit));
+    if (edit == nullptr)
+        return false;
+    SendMessageA(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(name));
+    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    return true;
+}
+
+// The caption and message-box text of a dialog.
+inline BoxSeen DescribeDialog(HWND dialog)
+{
+    BoxSeen seen;
+    char text[512] = "";
+    GetWindowTextA(dialog, text, sizeof text);
+    seen.caption = text;
+    text[0] = 0;
+    GetDlgItemTextA(dialog, 0xFFFF, text, sizeof text);
+    seen.text = text;
+    return seen;
 }
 
 // Waits on a thread of its own for the next visible dialog of this process (a message box, a
@@ -66,22 +130,12 @@ public:
 private:
     void Answer()
     {
-        for (int tries = 0; tries < 1500 && !stop; ++tries) {
-            HWND box = nullptr;
-            EnumWindows(FindOwnDialog, reinterpret_cast<LPARAM>(&box));
-            if (box != nullptr) {
-                char text[512] = "";
-                GetWindowTextA(box, text, sizeof text);
-                seen.caption = text;
-                text[0] = 0;
-                GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
-                seen.text = text;
-                action(box);
-                answered = true;
-                return;
-            }
-            Sleep(10);
-        }
+        HWND box = WaitForDialog(nullptr, 15000, &stop);
+        if (box == nullptr)
+            return;
+        seen = DescribeDialog(box);
+        action(box);
+        answered = true;
     }
 
     BoxSeen seen;

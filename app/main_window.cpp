@@ -1,0 +1,145 @@
+#include "app/main_window.h"
+#include "app/bars.h"
+#include "app/command_states.h"
+#include "app/dialogs.h"
+#include "app/open_document.h"
+#include "document/document_commands.h"
+#include "document/editor_record.h"
+#include "resources/resource_ids.h"
+#include "view/char_input.h"
+#include "view/viewport.h"
+
+#include <commctrl.h>
+#include <shellapi.h>
+
+namespace {
+
+const char ClassName[] = "Tessary Application";
+
+void OnActivate(WORD state)
+{
+    if (state != WA_INACTIVE)
+        SetFocus(View.hwnd);
+}
+
+LRESULT OnNotify(HWND window, WPARAM wParam, NMHDR* header)
+{
+    if (header->code != TTN_NEEDTEXTA)
+        return DefWindowProcA(window, WM_NOTIFY, wParam, reinterpret_cast<LPARAM>(header));
+    const char* tip = ToolTipText(static_cast<unsigned>(header->idFrom));
+    if (tip != nullptr)
+        reinterpret_cast<TOOLTIPTEXTA*>(header)->lpszText = const_cast<char*>(tip);
+    return 0;
+}
+
+LRESULT OnSysCommand(HWND window, WPARAM wParam, LPARAM lParam)
+{
+    if (wParam != SC_CLOSE && wParam != SC_DEFAULT)
+        return DefWindowProcA(window, WM_SYSCOMMAND, wParam, lParam);
+    CloseMainWindow();
+    return 0;
+}
+
+LRESULT OnCommand(HWND window, WPARAM wParam, LPARAM lParam)
+{
+    if (RunCommand(LOWORD(wParam)))
+        return 0;
+    return DefWindowProcA(window, WM_COMMAND, wParam, lParam);
+}
+
+}
+
+bool CreateMainWindow()
+{
+    WNDCLASSEXA windowClass = {};
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.style = CS_HREDRAW | CS_VREDRAW;
+    windowClass.lpfnWndProc = MainWindowProc;
+    windowClass.hInstance = AppInstance;
+    windowClass.hIcon = LoadIconA(AppInstance, MAKEINTRESOURCEA(IDI_TESSARY));
+    windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+    windowClass.lpszMenuName = MAKEINTRESOURCEA(IDR_MAINMENU);
+    windowClass.lpszClassName = ClassName;
+    windowClass.hIconSm = LoadIconA(AppInstance, MAKEINTRESOURCEA(IDI_TESSARY_SMALL));
+    RegisterClassExA(&windowClass);
+
+    MainWindow = CreateWindowExA(WS_EX_ACCEPTFILES, ClassName, "Tessary", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
+                                 CW_USEDEFAULT, 0, CW_USEDEFAULT, 0, nullptr, nullptr, AppInstance, nullptr);
+    if (MainWindow == nullptr)
+        return false;
+    MainMenu = GetMenu(MainWindow);
+    DocumentShown = ShowDocumentState;
+    DocumentChanged = ShowDocumentState;
+    return true;
+}
+
+LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_CREATE: CreateBars(window); return 0;
+    case WM_DESTROY: PostQuitMessage(0); return 0;
+    case WM_SIZE: LayoutBars(LOWORD(lParam), HIWORD(lParam)); return 0;
+    case WM_ACTIVATE: OnActivate(LOWORD(wParam)); return 0;
+    case WM_NOTIFY: return OnNotify(window, wParam, reinterpret_cast<NMHDR*>(lParam));
+    case WM_COMMAND: return OnCommand(window, wParam, lParam);
+    case WM_SYSCOMMAND: return OnSysCommand(window, wParam, lParam);
+    case WM_DROPFILES: OpenDroppedFiles(reinterpret_cast<HDROP>(wParam)); return 0;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+bool RunCommand(int id)
+{
+    switch (id) {
+    case CMD_NEW: NewDocument(); return true;
+    case CMD_OPEN: OpenDocument(nullptr); return true;
+    case CMD_CLOSE_AND_OPEN: OpenInPlace(nullptr); return true;
+    case CMD_SAVE: SaveDocument(); return true;
+    case CMD_SAVE_AS: SaveDocumentAs(); return true;
+    case CMD_EXIT: CloseMainWindow(); return true;
+    case CMD_NO_WRAP:
+    case CMD_WRAP_AT_WINDOW:
+    case CMD_WRAP_AT_COLUMNS: SetWrapMode(id); return true;
+    case CMD_DOCUMENT_INFO: ShowDocumentInfo(); return true;
+    case CMD_COMMON_SETTINGS: ShowCommonSettings(); return true;
+    case CMD_VERSION: ShowVersionBox(); return true;
+    }
+    return false;
+}
+
+void SetWrapMode(int id)
+{
+    if (id == CMD_NO_WRAP)
+        WrapMode = -1;
+    else if (id == CMD_WRAP_AT_WINDOW)
+        WrapMode = 0;
+    else if (id == CMD_WRAP_AT_COLUMNS)
+        WrapMode = View.wrapColumns;
+    UpdateCommandStates();
+    Relayout();
+}
+
+void CloseMainWindow()
+{
+    if (QuerySave())
+        DestroyWindow(MainWindow);
+}
+
+void OpenDroppedFiles(HDROP drop)
+{
+    SetForegroundWindow(MainWindow);
+    UINT count = DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0);
+    for (UINT i = 0; i < count; ++i) {
+        // A name the buffer cannot hold whole is refused rather than cut, since the cut name
+        // may well be another file.
+        if (DragQueryFileA(drop, i, nullptr, 0) >= static_cast<UINT>(PathSize)) {
+            RefuseLongName();
+            continue;
+        }
+        char name[PathSize] = "";
+        DragQueryFileA(drop, i, name, sizeof name);
+        OpenDocument(name);
+    }
+    DragFinish(drop);
+}

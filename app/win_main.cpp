@@ -1,0 +1,58 @@
+// The program's entry: prepares the platform, makes the main window and the edit view, opens the
+// files named on the command line, runs the message loop and looks after the registry key.
+#include "app/command_line.h"
+#include "app/main_window.h"
+#include "app/open_document.h"
+#include "app/registry_settings.h"
+#include "document/editor_record.h"
+#include "resources/resource_ids.h"
+#include "view/edit_view.h"
+
+#include <windows.h>
+#include <commctrl.h>
+
+namespace {
+
+// Options ("-x", "/x") are accepted and ignored; every other argument names a file.
+void OpenArguments()
+{
+    // The start-up code of the runtime can lose leading double-byte characters of the argument
+    // text it passes to WinMain, so the text is taken from the full command line instead.
+    int count = 0;
+    char** arguments = ParseCommandLine(ArgumentText(GetCommandLineA()), &count);
+    for (int i = 0; i < count; ++i)
+        if (arguments[i][0] != '-' && arguments[i][0] != '/')
+            OpenDocument(arguments[i]);
+    FreeArguments(count, arguments);
+}
+
+WPARAM RunMessageLoop(HACCEL accelerators)
+{
+    MSG message;
+    while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+        if (!TranslateAcceleratorA(MainWindow, accelerators, &message)) {
+            TranslateMessage(&message);
+            DispatchMessageA(&message);
+        }
+    }
+    return message.wParam;
+}
+
+}
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand)
+{
+    AppInstance = instance;
+    InitCommonControls();
+    HACCEL accelerators = LoadAcceleratorsA(instance, MAKEINTRESOURCEA(IDR_MAINMENU));
+    OpenSettingsAtStart();
+    if (!CreateMainWindow())
+        return 0;
+    CreateEditWindow(MainWindow);
+    OpenArguments();
+    ShowWindow(MainWindow, showCommand);
+    UpdateWindow(MainWindow);
+    WPARAM exitCode = RunMessageLoop(accelerators);
+    StoreSettingsAtExit();
+    return static_cast<int>(exitCode);
+}

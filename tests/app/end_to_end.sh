@@ -1,0 +1,148 @@
+#!/usr/bin/env bash
+# Drives the real Tessary.exe under Wine as a user would: real keys and clicks through the X
+# server (xdotool), then checks the titles, the saved bytes and the registry key.
+# Usage: end_to_end.sh path/to/Tessary.exe   (DISPLAY and TESSARY_WINEPREFIX set, as ctest does)
+set -euo pipefail
+
+exe="$(realpath "$1")"
+root="$(cd "$(dirname "$0")/../.." && pwd)"
+[ -n "${DISPLAY:-}" ] || { echo "end_to_end: DISPLAY is not set" >&2; exit 1; }
+[ -n "${TESSARY_WINEPREFIX:-}" ] || { echo "end_to_end: TESSARY_WINEPREFIX is not set" >&2; exit 1; }
+
+work="$(mktemp -d /tmp/tessary-e2e-XXXXXX)"
+failures=0
+cleanup() {
+  local pids
+  pids="$(tessary_processes | cut -d' ' -f1)"
+  [ -z "$pids" ] || kill $pids 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+fail() { echo "FAILED: $*" >&2; failures=$((failures + 1)); }
+check_eq() { # what expected actual
+  if [ "$2" == "$3" ]; then echo "ok: $1"; else fail "$1: expected [$2], got [$3]"; fi
+}
+winpath() { local full; full="$(realpath -m -- "$1")"; echo "Z:${full//\//\\}"; }
+
+start() { "$root/scripts/wine-run" "$exe" "$@" >>"$work/wine.log" 2>&1 & }
+
+# The X window whose title matches the pattern exactly, once it exists (empty after 20 s).
+window() {
+  local id
+  for _ in $(seq 200); do
+    id="$(xdotool search --name "^$1\$" 2>/dev/null | head -n1 || true)"
+    if [ -n "$id" ]; then echo "$id"; return; fi
+    sleep 0.1
+  done
+}
+title_of() { xdotool getwindowname "$1" 2>/dev/null || true; }
+# Waits until the window's title is the one expected, then reports it either way.
+wait_title() { # id expected what
+  local got=""
+  for _ in $(seq 100); do
+    got="$(title_of "$1")"
+    [ "$got" == "$2" ] && break
+    sleep 0.1
+  done
+  check_eq "$3" "$2" "$got"
+}
+gone() { # id: true once the window no longer exists
+  for _ in $(seq 200); do
+    xdotool getwindowname "$1" >/dev/null 2>&1 || return 0
+    sleep 0.1
+  done
+  return 1
+}
+# Processes of the program (this script's own command line names it too).
+tessary_processes() { pgrep -af 'Tessary\.exe' | grep -v end_to_end || true; }
+no_tessary_left() {
+  for _ in $(seq 200); do
+    [ -z "$(tessary_processes)" ] && return 0
+    sleep 0.1
+  done
+  return 1
+}
+# Wine draws the frame itself: the close box sits at the right end of the caption.
+click_close_box() {
+  local width
+  eval "$(xdotool getwindowgeometry --shell "$1")"
+  xdotool mousemove --window "$1" $((WIDTH - 16)) 12 click 1
+}
+focus() { xdotool windowfocus --sync "$1" 2>/dev/null || xdotool windowfocus "$1"; sleep 0.2; }
+key() { xdotool key --delay 50 "$@"; sleep 0.3; }
+type_text() { xdotool type --delay 50 "$1"; sleep 0.3; }
+registry_key_exists() {
+  "$root/scripts/wine-run" reg query "$1" >/dev/null 2>&1
+}
+
+"$root/scripts/wine-run" reg delete 'HKCU\Software\Vandrel\Tessary' /f >/dev/null 2>&1 || true
+
+# One file: move, type, break a line and save with Ctrl+S; then close with changes, cancel the
+# question, close again and drop them; at exit the registry question is cancelled.
+printf 'abc\r\n\x95\x5c\x8e\xa6\r\nxyz' >"$work/first.txt"
+start "$(winpath "$work/first.txt")"
+main="$(window 'Tessary \[first\.txt\]')"
+[ -n "$main" ] || { fail "the editor did not show first.txt"; exit 1; }
+echo "ok: the title names the file"
+focus "$main"
+key Down End
+type_text Q
+wait_title "$main" 'Tessary [first.txt *]' "typing marks the title"
+key Return
+type_text new
+key ctrl+s
+wait_title "$main" 'Tessary [first.txt]' "Ctrl+S saves and clears the mark"
+expected="$(printf 'abc\r\n\x95\x5c\x8e\xa6Q\r\nnew\r\nxyz' | od -An -tx1)"
+check_eq "the saved bytes" "$expected" "$(od -An -tx1 "$work/first.txt")"
+
+key Up Home
+type_text Z
+wait_title "$main" 'Tessary [first.txt *]' "typing again marks the title"
+click_close_box "$main"
+question="$(window '保存')"
+[ -n "$question" ] && echo "ok: the close box asks about the changes" || fail "no save question"
+key Escape
+sleep 0.5
+xdotool getwindowname "$main" >/dev/null 2>&1 && echo "ok: cancel keeps the window" || fail "cancel closed the window"
+click_close_box "$main"
+question="$(window '保存')"
+focus "$question"
+key n
+gone "$main" && echo "ok: no closes the window" || fail "the window stayed after no"
+check_eq "the dropped changes are not saved" "$expected" "$(od -An -tx1 "$work/first.txt")"
+ask="$(window 'Tessary')"
+[ -n "$ask" ] && echo "ok: the registry question comes at exit" || fail "no registry question"
+focus "$ask"
+key Escape
+no_tessary_left && echo "ok: the program ended" || fail "the program did not end"
+registry_key_exists 'HKCU\Software\Vandrel\Tessary' && fail "cancel created the registry key" || echo "ok: cancel creates no key"
+
+# Two files: the second opens in an instance of its own. OK at the first exit creates the key,
+# so the second instance asks nothing when it ends.
+printf 'second' >"$work/second.txt"
+printf 'third' >"$work/third.txt"
+start "$(winpath "$work/second.txt")" "$(winpath "$work/third.txt")"
+main="$(window 'Tessary \[second\.txt\]')"
+other="$(window 'Tessary \[third\.txt\]')"
+[ -n "$main" ] && echo "ok: the first file opens in the first window" || fail "second.txt not shown"
+[ -n "$other" ] && echo "ok: the second file opens in a new instance" || fail "third.txt not shown"
+if [ -n "$main" ] && [ -n "$other" ]; then
+  click_close_box "$main"
+  gone "$main" || fail "an unchanged document closed with a question"
+  ask="$(window 'Tessary')"
+  focus "$ask"
+  key Return
+  sleep 1
+  registry_key_exists 'HKCU\Software\Vandrel\Tessary\EditCtrl' && echo "ok: OK creates the key and its subkey" || fail "no registry key after OK"
+  click_close_box "$other"
+  gone "$other" || fail "the second instance did not close"
+  no_tessary_left && echo "ok: the second instance ends without asking" || fail "the second instance is still running (a question?)"
+fi
+
+"$root/scripts/wine-run" reg delete 'HKCU\Software\Vandrel\Tessary' /f >/dev/null 2>&1 || true
+if [ "$failures" -gt 0 ]; then
+  echo "end_to_end: $failures check(s) failed" >&2
+  exit 1
+fi
+echo "end_to_end: all checks passed"

@@ -1,0 +1,100 @@
+// The program's own main window with its menu, bars and edit view, made as start-up makes them,
+// for tests that drive it in-process with real messages.
+#pragma once
+#include "app/main_window.h"
+#include "app/open_document.h"
+#include "document/editor_record.h"
+#include "document/text_line.h"
+#include "resources/resource_ids.h"
+#include "tests/test_support.h"
+#include "tests/window_support.h"
+#include "view/char_input.h"
+#include "view/edit_view.h"
+#include "view/viewport.h"
+
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <commctrl.h>
+#include <cstring>
+#include <string>
+#include <vector>
+
+class MainWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        AppInstance = GetModuleHandleA(nullptr);
+        InitCommonControls();
+        View.path[0] = 0;
+        View.modified = false;
+        View.overwrite = false;
+        WrapMode = -1;
+        std::strcpy(SaveLineEnding, "\r\n");
+        folder = NewTempFolder();
+        Starts().clear();
+        StartProgram = RecordStart;
+        ASSERT_TRUE(CreateMainWindow());
+        CreateEditWindow(MainWindow);
+        ASSERT_NE(View.hwnd, nullptr);
+        SetWindowPos(MainWindow, nullptr, 0, 0, 640, 480, SWP_NOZORDER);
+        ShowWindow(MainWindow, SW_SHOW);
+        UpdateWindow(MainWindow);
+    }
+
+    void TearDown() override
+    {
+        View.modified = false;
+        if (IsWindow(MainWindow))
+            DestroyWindow(MainWindow);
+        // Destroying the window posted the quit message; a later modal loop must not see it.
+        MSG message;
+        while (PeekMessageA(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+        }
+        DestroyLines(View.firstLine);
+        View.firstLine = View.topLine = View.caret.line = nullptr;
+        View.hwnd = nullptr;
+        View.path[0] = 0;
+        WrapMode = -1;
+        std::strcpy(SaveLineEnding, "\r\n");
+        MainWindow = nullptr;
+        MainMenu = nullptr;
+        ToolBar = StatusBar = nullptr;
+        DocumentShown = nullptr;
+        DocumentChanged = nullptr;
+        StartProgram = nullptr;
+    }
+
+    static std::vector<std::string>& Starts()
+    {
+        static std::vector<std::string> starts;
+        return starts;
+    }
+    static void RecordStart(const char* commandText) { Starts().push_back(commandText); }
+
+    LRESULT Command(int id) { return SendMessageA(MainWindow, WM_COMMAND, MAKEWPARAM(id, 0), 0); }
+    void Key(WPARAM key) { SendMessageA(View.hwnd, WM_KEYDOWN, key, 0); }
+    void Type(const std::string& bytes)
+    {
+        for (char b : bytes)
+            SendMessageA(View.hwnd, WM_CHAR, static_cast<unsigned char>(b), 0);
+    }
+
+    std::string Title()
+    {
+        char title[300] = "";
+        GetWindowTextA(MainWindow, title, sizeof title);
+        return title;
+    }
+    bool MenuGrayed(int id) { return (GetMenuState(MainMenu, id, MF_BYCOMMAND) & MF_GRAYED) != 0; }
+    bool MenuChecked(int id) { return (GetMenuState(MainMenu, id, MF_BYCOMMAND) & MF_CHECKED) != 0; }
+    bool ButtonEnabled(int id) { return (SendMessageA(ToolBar, TB_GETSTATE, id, 0) & TBSTATE_ENABLED) != 0; }
+    bool SaveAvailable()
+    {
+        bool menu = !MenuGrayed(CMD_SAVE);
+        EXPECT_EQ(menu, ButtonEnabled(CMD_SAVE)) << "menu and toolbar disagree about Save";
+        return menu;
+    }
+    std::string Path(const char* name) { return folder + "\\" + name; }
+
+    std::string folder;
+};
