@@ -1,4 +1,5 @@
-// Identifiers shared by the resource script and the program: resource numbers and command ids.
+// Identifiers shared by the resource scripts and the program: resource numbers, command ids and
+// the control ids of the dialogs.
 #pragma once
 
 #define IDR_MAINMENU 109
@@ -27,3 +28,42 @@
 #define CMD_COMMON_SETTINGS 32790
 #define CMD_TYPE_SETTINGS 32786
 #define CMD_VERSION 32784
+
+#ifndef IDC_STATIC
+#define IDC_STATIC (-1)
+#endif
+
+#define IDD_COMMON_SETTINGS 134
+#define IDD_TYPE_SETTINGS 135
+#define IDD_DOCUMENT_INFO 136
+
+// Document information dialog
+#define IDC_LINE_ENDING 1000
+#define IDC_CHARACTER_CODE 1001
+#define IDC_FILE_NAME 1002
+#define IDC_FILE_SIZE 1003
+#define IDC_DISPLAY_TYPE 1004
+
+// Common settings dialog
+#define IDC_DEFAULT_LINE_ENDING 1016
+#define IDC_DEFAULT_CHARACTER_CODE 1017
+#define IDC_NO_WRAP 1018
+#define IDC_WRAP_AT_WINDOW 1019
+#define IDC_WRAP_AT_COLUMNS 1020
+#define IDC_WRAP_COLUMNS 1021
+#define IDC_CHANGE_FONT 1022
+#define IDC_FONT_SAMPLE 1023
+#define IDC_TAB_WIDTH 1025
+
+// File-type settings dialog; its block-comment fields share numbers with two radio buttons above.
+#define IDC_LINE_COMMENT 1006
+#define IDC_SETTING_NAME 1007
+#define IDC_DELETE_SETTING 1008
+#define IDC_NEW_SETTING 1009
+#define IDC_RENAME_SETTING 1010
+#define IDC_KEYWORDS 1011
+#define IDC_SECOND_LINE_COMMENT 1012
+#define IDC_RUN_COMMAND 1013
+#define IDC_BROWSE_COMMAND 1014
+#define IDC_BLOCK_COMMENT_START 1019
+#define IDC_BLOCK_COMMENT_END 1020

@@ -1,0 +1,13 @@
+// The document information and common settings dialogs with their procedures, and the version
+// box. Each Show operation opens its box modally over the main window and returns when it closes.
+#pragma once
+#include <windows.h>
+
+// Dialog 136: shows the path and the text size, and sets SaveLineEnding on OK.
+INT_PTR CALLBACK DocInfoDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+// Dialog 134: shows the settings' layout only; nothing in it is read or applied.
+INT_PTR CALLBACK SettingsDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+
+void ShowDocumentInfo();
+void ShowCommonSettings();
+void ShowVersionBox();
