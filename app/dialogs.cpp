@@ -1,4 +1,5 @@
 #include "app/dialogs.h"
+#include "document/document_lock.h"
 #include "document/editor_record.h"
 #include "document/text_line.h"
 #include "resources/resource_ids.h"
@@ -26,6 +27,8 @@ void SelectItem(HWND dialog, int control, int index)
 // past 2 GiB would overflow a 32-bit count and show a negative size.
 long long DocumentTextBytes()
 {
+    // A load may still be adding lines: only those already in the list are counted.
+    DocumentGuard guard;
     long long total = 0;
     for (const TextLine* line = View.firstLine; line != nullptr; line = line->next)
         total += line->length;

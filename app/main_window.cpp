@@ -2,6 +2,7 @@
 #include "app/bars.h"
 #include "app/command_states.h"
 #include "app/dialogs.h"
+#include "app/load_status.h"
 #include "app/open_document.h"
 #include "document/document_commands.h"
 #include "document/editor_record.h"
@@ -71,6 +72,7 @@ bool CreateMainWindow()
     MainMenu = GetMenu(MainWindow);
     DocumentShown = ShowDocumentState;
     DocumentChanged = ShowDocumentState;
+    ConnectLoader();
     return true;
 }
 
@@ -85,6 +87,7 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_COMMAND: return OnCommand(window, wParam, lParam);
     case WM_SYSCOMMAND: return OnSysCommand(window, wParam, lParam);
     case WM_DROPFILES: OpenDroppedFiles(reinterpret_cast<HDROP>(wParam)); return 0;
+    case LoadEndedMessage: EndLoad(wParam != 0, static_cast<unsigned long>(lParam)); return 0;
     }
     return DefWindowProcA(window, message, wParam, lParam);
 }

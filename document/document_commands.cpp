@@ -1,5 +1,6 @@
 #include "document/document_commands.h"
 #include "app/command_states.h"
+#include "app/load_status.h"
 #include "document/editor_record.h"
 #include "document/text_file.h"
 #include "document/text_line.h"
@@ -61,6 +62,8 @@ OPENFILENAMEA FileDialog(char* name, DWORD flags)
 
 bool QuerySave()
 {
+    if (RefusedWhileLoading())
+        return false;
     if (View.modified) {
         int answer = MessageBoxA(nullptr, "ファイルを保存しますか？", "保存", MB_YESNOCANCEL | MB_ICONQUESTION);
         if (answer == IDYES) {
@@ -87,6 +90,8 @@ bool NewDocument()
 
 bool OpenInPlace(const char* path)
 {
+    if (RefusedWhileLoading())
+        return false;
     char name[PathSize];
     if (path != nullptr) {
         // A longer name does not fit the document's path; cutting it would open another file.
@@ -119,6 +124,8 @@ bool OpenInPlace(const char* path)
 
 bool SaveDocument()
 {
+    if (RefusedWhileLoading())
+        return false;
     if (View.path[0] == 0)
         return SaveDocumentAs();
     if (!View.modified)
@@ -128,6 +135,8 @@ bool SaveDocument()
 
 bool SaveDocumentAs()
 {
+    if (RefusedWhileLoading())
+        return false;
     OPENFILENAMEA dialog = FileDialog(View.path, OFN_LONGNAMES | OFN_OVERWRITEPROMPT);
     if (!GetSaveFileNameA(&dialog))
         return false;

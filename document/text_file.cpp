@@ -1,4 +1,5 @@
 #include "document/text_file.h"
+#include "document/background_load.h"
 #include "document/editor_record.h"
 #include "document/text_line.h"
 #include "platform/platform.h"
@@ -115,6 +116,16 @@ bool ReadDocument(EditView& view)
         return false;
     }
     view.firstLine = line;
+    // A large file is read by the worker, which opens it again; the document meanwhile holds
+    // the one empty line. Without a worker it is read here, as a small one is.
+    if (std::fseek(stream, 0, SEEK_END) == 0) {
+        long size = std::ftell(stream);
+        std::fseek(stream, 0, SEEK_SET);
+        if (size > LoadThreshold && StartLoader(view)) {
+            fclose(stream);
+            return true;
+        }
+    }
     while (ReadLine(line, stream)) {
         TextLine* next = new (std::nothrow) TextLine;
         if (next == nullptr)

@@ -1,4 +1,5 @@
 #include "layout/paint_view.h"
+#include "document/document_lock.h"
 #include "document/editor_record.h"
 #include "document/text_line.h"
 
@@ -89,6 +90,7 @@ int PaintLine(const TextLine& line, HDC dc, COLORREF textColor, const LayoutRect
 
 void PaintView(const PAINTSTRUCT& paint)
 {
+    DocumentGuard guard;
     HDC dc = paint.hdc;
     int previousMode = SetBkMode(dc, TRANSPARENT);
     COLORREF previousColor = GetTextColor(dc);

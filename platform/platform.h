@@ -32,6 +32,20 @@ bool RemoveFile(const char* path);
 
 // A message box with the system's text for the calling thread's last error, caption "Error".
 void ShowSystemError();
+// The calling thread's last error, and the same box for an error code kept from another thread.
+unsigned long LastSystemError();
+// The system's code for running out of memory.
+extern const unsigned long OutOfMemoryError;
+void ShowSystemError(unsigned long error);
+
+// The one lock between the user-interface thread and the loader thread, around every use of
+// the line list and the layout state. A thread may take it again while it holds it.
+void LockDocument();
+void UnlockDocument();
+
+// Runs procedure(argument) on a new thread started through the runtime library; the thread ends
+// when procedure returns. False when no thread could be started.
+bool StartThread(void (*procedure)(void*), void* argument);
 
 // Releases a font or brush the display made. Null is allowed.
 void DeleteDrawingObject(void* object);

@@ -1,22 +1,49 @@
 #include "platform/platform.h"
 #include "platform/test_hooks.h"
 
+#include <atomic>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <mutex>
+#include <new>
 #include <fcntl.h>
+#include <pthread.h>
 #include <stdio.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
 
-int AllocationsLeft = -1;
-int BlockSlack = 0;
-long StreamLimit = -1;
-bool ReplaceFails = false;
-int ErrorBoxes = 0;
+// Atomic because the loader thread allocates, opens and reports errors too.
+std::atomic<int> AllocationsLeft{-1};
+std::atomic<int> FailingAllocation{0};
+std::atomic<int> BlockSlack{0};
+std::atomic<long> StreamLimit{-1};
+std::atomic<int> OpensLeft{-1};
+std::atomic<bool> ReplaceFails{false};
+std::atomic<bool> ThreadStartsFail{false};
+std::atomic<int> ErrorBoxes{0};
+
+std::recursive_mutex& DocumentMutex()
+{
+    static std::recursive_mutex mutex;
+    return mutex;
+}
+
+struct ThreadStart {
+    void (*procedure)(void*);
+    void* argument;
+};
+
+void* RunThread(void* start)
+{
+    ThreadStart copy = *static_cast<ThreadStart*>(start);
+    delete static_cast<ThreadStart*>(start);
+    copy.procedure(copy.argument);
+    return nullptr;
+}
 
 // Blocks carry their size in front, as GlobalSize would report it.
 struct BlockHeader {
@@ -92,12 +119,14 @@ int LimitedClose(void* cookie)
 
 char* AllocBlock(int size)
 {
-    if (AllocationsLeft == 0 || size < 0) {
+    int left = AllocationsLeft.load();
+    while (left > 0 && !AllocationsLeft.compare_exchange_weak(left, left - 1)) {
+    }
+    bool singledOut = FailingAllocation > 0 && --FailingAllocation == 0;
+    if (left == 0 || size < 0 || singledOut) {
         errno = ENOMEM;
         return nullptr;
     }
-    if (AllocationsLeft > 0)
-        --AllocationsLeft;
     long reported = static_cast<long>(size) + BlockSlack;
     BlockHeader* header = static_cast<BlockHeader*>(std::malloc(sizeof(BlockHeader) + static_cast<size_t>(reported)));
     if (header == nullptr)
@@ -140,6 +169,13 @@ void MakeDirectory(const char* path)
 
 FILE* OpenStream(const char* path, const char* mode)
 {
+    int left = OpensLeft.load();
+    while (left > 0 && !OpensLeft.compare_exchange_weak(left, left - 1)) {
+    }
+    if (left == 0) {
+        errno = EACCES;
+        return nullptr;
+    }
     FILE* file = fopen(NativePath(path).c_str(), mode);
     if (file == nullptr || StreamLimit < 0)
         return file;
@@ -199,6 +235,19 @@ void ShowSystemError()
     ++ErrorBoxes;
 }
 
+const unsigned long OutOfMemoryError = ENOMEM;
+
+unsigned long LastSystemError()
+{
+    return static_cast<unsigned long>(errno);
+}
+
+void ShowSystemError(unsigned long error)
+{
+    errno = static_cast<int>(error);
+    ShowSystemError();
+}
+
 void DeleteDrawingObject(void*)
 {
 }
@@ -218,6 +267,47 @@ void FailStreamsAfter(long bytes)
     StreamLimit = bytes;
 }
 
+void FailAllocationNumber(int n)
+{
+    FailingAllocation = n;
+}
+
+void FailOpensAfter(int n)
+{
+    OpensLeft = n;
+}
+
+void FailThreadStarts(bool fail)
+{
+    ThreadStartsFail = fail;
+}
+
+void LockDocument()
+{
+    DocumentMutex().lock();
+}
+
+void UnlockDocument()
+{
+    DocumentMutex().unlock();
+}
+
+bool StartThread(void (*procedure)(void*), void* argument)
+{
+    if (ThreadStartsFail)
+        return false;
+    ThreadStart* start = new (std::nothrow) ThreadStart{procedure, argument};
+    if (start == nullptr)
+        return false;
+    pthread_t thread;
+    if (pthread_create(&thread, nullptr, RunThread, start) != 0) {
+        delete start;
+        return false;
+    }
+    pthread_detach(thread);
+    return true;
+}
+
 void FailReplace(bool fail)
 {
     ReplaceFails = fail;
@@ -234,5 +324,8 @@ void ResetTestHooks()
     BlockSlack = 0;
     StreamLimit = -1;
     ReplaceFails = false;
+    OpensLeft = -1;
+    FailingAllocation = 0;
+    ThreadStartsFail = false;
     ErrorBoxes = 0;
 }

@@ -5,10 +5,16 @@
 
 // The next n allocations succeed and every later one fails; -1 (the default) never fails.
 void FailAllocationsAfter(int n);
+// Only the nth allocation from now on fails (1 = the next one); 0 turns it off.
+void FailAllocationNumber(int n);
 // Every block reports this many bytes more than was asked for (default 0).
 void SetBlockSlack(int extra);
 // Streams opened from now on fail every read or write past this many bytes; -1 turns it off.
 void FailStreamsAfter(long bytes);
+// The next n streams open and every later one fails; -1 (the default) never fails.
+void FailOpensAfter(int n);
+// Makes StartThread fail (true) or work (false).
+void FailThreadStarts(bool fail);
 // Makes ReplaceWith fail (true) or work (false).
 void FailReplace(bool fail);
 // How many system error boxes have been shown since the last reset.

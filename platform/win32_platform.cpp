@@ -2,6 +2,8 @@
 
 #include <windows.h>
 #include <io.h>
+#include <process.h>
+#include <new>
 
 namespace {
 
@@ -13,6 +15,31 @@ struct LeadByteTable {
             lead[b] = IsDBCSLeadByteEx(CP_ACP, static_cast<BYTE>(b)) != FALSE;
     }
 };
+
+// Made on first use; static initialisation of a local is itself thread-safe.
+struct DocumentSection {
+    CRITICAL_SECTION section;
+    DocumentSection() { InitializeCriticalSection(&section); }
+};
+
+CRITICAL_SECTION& Section()
+{
+    static DocumentSection document;
+    return document.section;
+}
+
+struct ThreadStart {
+    void (*procedure)(void*);
+    void* argument;
+};
+
+unsigned __stdcall RunThread(void* start)
+{
+    ThreadStart copy = *static_cast<ThreadStart*>(start);
+    delete static_cast<ThreadStart*>(start);
+    copy.procedure(copy.argument);
+    return 0;
+}
 
 }
 
@@ -110,4 +137,43 @@ void DeleteDrawingObject(void* object)
 {
     if (object != nullptr)
         DeleteObject(static_cast<HGDIOBJ>(object));
+}
+
+void LockDocument()
+{
+    EnterCriticalSection(&Section());
+}
+
+void UnlockDocument()
+{
+    LeaveCriticalSection(&Section());
+}
+
+bool StartThread(void (*procedure)(void*), void* argument)
+{
+    ThreadStart* start = new (std::nothrow) ThreadStart{procedure, argument};
+    if (start == nullptr)
+        return false;
+    // The runtime's own thread start, so the C library is set up for the new thread; the handle
+    // is not kept and nobody waits for the thread.
+    uintptr_t thread = _beginthreadex(nullptr, 0, RunThread, start, 0, nullptr);
+    if (thread == 0) {
+        delete start;
+        return false;
+    }
+    CloseHandle(reinterpret_cast<HANDLE>(thread));
+    return true;
+}
+
+const unsigned long OutOfMemoryError = ERROR_NOT_ENOUGH_MEMORY;
+
+unsigned long LastSystemError()
+{
+    return GetLastError();
+}
+
+void ShowSystemError(unsigned long error)
+{
+    SetLastError(error);
+    ShowSystemError();
 }

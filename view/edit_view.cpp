@@ -1,5 +1,6 @@
 #include "view/edit_view.h"
 #include "document/document_commands.h"
+#include "document/document_lock.h"
 #include "document/editor_record.h"
 #include "layout/paint_view.h"
 #include "view/caret_moves.h"
@@ -34,6 +35,7 @@ void OnPaint(HWND window)
 
 void MoveAndShow(void (*move)())
 {
+    DocumentGuard guard;
     move();
     PlaceCaret();
     EnsureCaretVisible();
@@ -62,7 +64,10 @@ void OnChar(char b)
     if (b == 8)
         return;
     const char bytes[2] = {b, 0};
-    InsertText(bytes, 1);
+    {
+        DocumentGuard guard;
+        InsertText(bytes, 1);
+    }
     // The repaint draws the new text and places the caret where it draws it.
     InvalidateRect(View.hwnd, nullptr, TRUE);
 }

@@ -1,5 +1,6 @@
 #include <windows.h>
 #include "view/viewport.h"
+#include "document/document_lock.h"
 #include "document/editor_record.h"
 #include "document/text_line.h"
 #include "layout/paint_view.h"
@@ -80,6 +81,7 @@ bool FindLineTop(const TextLine* line, int* top)
 
 void ResetView()
 {
+    DocumentGuard guard;
     HDC dc = GetDC(View.hwnd);
     MakeFont(dc, 14, "FixedSys", RGB(0, 40, 0), RGB(240, 240, 255), RGB(0, 0, 255), RGB(0, 255, 0));
     ReleaseDC(View.hwnd, dc);
@@ -102,6 +104,7 @@ void ResetView()
 
 void Relayout()
 {
+    DocumentGuard guard;
     LayoutRect rect = {0, 0, View.clientWidth, View.clientHeight};
     int changes = 0;
     int changesAboveTop = 0;
@@ -133,6 +136,7 @@ void Relayout()
 
 void ScrollRows(int n)
 {
+    DocumentGuard guard;
     int moved = 0;
     TextLine* line = View.topLine;
     if (line != nullptr) {
@@ -164,6 +168,7 @@ void ScrollRows(int n)
 
 void ScrollColumns(int n)
 {
+    DocumentGuard guard;
     SCROLLINFO info;
     memset(&info, 0, sizeof info);
     info.cbSize = sizeof info;
@@ -188,6 +193,7 @@ void ScrollColumns(int n)
 
 void EnsureCaretVisible()
 {
+    DocumentGuard guard;
     if (View.caret.line == nullptr) {
         InvalidateAll();
         return;

@@ -1,0 +1,30 @@
+// Reading a large file on a worker thread: ReadDocument hands a file of more than
+// LoadThreshold bytes to LoaderThread and returns at once, and the lines arrive while the
+// window stays usable. While a load runs the document must be neither replaced nor saved:
+// LoadInProgress tells the commands so.
+#pragma once
+
+class EditView;
+
+const int LoadThreshold = 300 * 1024;
+
+// What the loader tells the window. Each is called on the worker thread without the document
+// lock; null ones are skipped. LoadEnded comes last: the window then finishes the load on its
+// own thread (FinishLoad). complete is false, with the system's error code, when the worker
+// could not open the file again or could not make a line, so the document lacks part of it.
+extern void (*LoadRepaint)();
+extern void (*LoadProgress)(const char* text);
+extern void (*LoadEnded)(bool complete, unsigned long error);
+
+// Starts the worker on view; false (and no load in progress) when no thread could be started.
+bool StartLoader(EditView& view);
+// True from StartLoader until FinishLoad.
+bool LoadInProgress();
+// Called by the window once it has laid out the loaded document: commands may change it again.
+void FinishLoad();
+
+// The worker's procedure, taking the editor record.
+void LoaderThread(void* editor);
+
+// The status text once a load has read its file to the end.
+extern const char LoadDoneText[];

@@ -1,0 +1,315 @@
+#include "document/background_load.h"
+#include "document/document_lock.h"
+#include "document/editor_record.h"
+#include "document/text_file.h"
+#include "document/text_line.h"
+#include "tests/test_support.h"
+#include "view/char_input.h"
+
+#include <gtest/gtest.h>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <mutex>
+#include <string>
+#include <thread>
+
+#ifndef _WIN32
+#include "platform/test_hooks.h"
+#endif
+
+namespace {
+
+typedef std::vector<std::string> Lines;
+
+// What the loader reported, in order. The hooks run on the worker thread.
+struct Reports {
+    std::mutex mutex;
+    Lines progress;
+    std::vector<int> repaintLineCounts;
+    int ended = 0;
+    bool complete = false;
+    unsigned long error = 0;
+};
+Reports* Seen = nullptr;
+
+int CountLines(const TextLine* line)
+{
+    int count = 0;
+    for (; line != nullptr; line = line->next)
+        ++count;
+    return count;
+}
+
+void OnRepaint()
+{
+    int count;
+    {
+        DocumentGuard guard;
+        count = CountLines(View.firstLine);
+    }
+    std::lock_guard<std::mutex> lock(Seen->mutex);
+    Seen->repaintLineCounts.push_back(count);
+}
+
+void OnProgress(const char* text)
+{
+    std::lock_guard<std::mutex> lock(Seen->mutex);
+    Seen->progress.push_back(text);
+}
+
+// There is no window here to lay the document out, so the end of the load is its finish.
+void OnEnded(bool complete, unsigned long error)
+{
+    {
+        std::lock_guard<std::mutex> lock(Seen->mutex);
+        ++Seen->ended;
+        Seen->complete = complete;
+        Seen->error = error;
+    }
+    FinishLoad();
+}
+
+std::string Progress(int lines)
+{
+    char text[64];
+    std::snprintf(text, sizeof text, "読み込み中...(%d行)", lines);
+    return text;
+}
+
+// Lines of the given widths cycling, to make a file of the given line count.
+Lines MakeFileLines(int count, int width)
+{
+    Lines lines;
+    for (int i = 0; i < count; ++i) {
+        std::string line = std::to_string(i) + ":";
+        line += std::string(static_cast<size_t>(width - static_cast<int>(line.size()) - i % 7), 'a' + i % 26);
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+std::string Joined(const Lines& lines, const char* ending)
+{
+    std::string bytes;
+    for (size_t i = 0; i < lines.size(); ++i)
+        bytes += (i == 0 ? "" : ending) + lines[i];
+    return bytes;
+}
+
+// Every link agrees with its neighbour and every line is terminated where its length says.
+bool ListIsWhole(const TextLine* first)
+{
+    const TextLine* previous = nullptr;
+    for (const TextLine* line = first; line != nullptr; line = line->next) {
+        if (line->prev != previous || line->text == nullptr || line->text[line->length] != 0)
+            return false;
+        previous = line;
+    }
+    return true;
+}
+
+class BackgroundLoadTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        Seen = &reports;
+        LoadRepaint = OnRepaint;
+        LoadProgress = OnProgress;
+        LoadEnded = OnEnded;
+        folder = NewTempFolder();
+        View.firstLine = nullptr;
+        View.modified = false;
+    }
+
+    void TearDown() override
+    {
+        WaitForLoad();
+        LoadRepaint = nullptr;
+        LoadProgress = nullptr;
+        LoadEnded = nullptr;
+        Seen = nullptr;
+        DestroyLines(View.firstLine);
+        View.firstLine = View.caret.line = View.topLine = nullptr;
+        View.modified = false;
+        DocumentChanged = nullptr;
+#ifndef _WIN32
+        ResetTestHooks();
+#endif
+    }
+
+    // Starts reading path into View, as opening the file does.
+    bool Open(const std::string& bytes)
+    {
+        Prepare(bytes);
+        return ReadDocument(View);
+    }
+    void Prepare(const std::string& bytes)
+    {
+        std::string path = folder + "\\load.txt";
+        EXPECT_TRUE(WriteFileBytes(path, bytes));
+        std::strcpy(View.path, path.c_str());
+    }
+
+    bool WaitForLoad()
+    {
+        for (int waited = 0; waited < 60000 && LoadInProgress(); ++waited)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        return !LoadInProgress();
+    }
+
+    Reports reports;
+    std::string folder;
+};
+
+TEST_F(BackgroundLoadTest, AThousandLinesReportEvery256AndRepaintOnceAfterThe101st)
+{
+    Lines lines = MakeFileLines(1000, 400);
+    std::string bytes = Joined(lines, "\r\n");
+    ASSERT_GT(bytes.size(), static_cast<size_t>(LoadThreshold));
+    ASSERT_TRUE(Open(bytes));
+    ASSERT_TRUE(WaitForLoad());
+    EXPECT_EQ(reports.progress, Lines({Progress(256), Progress(512), Progress(768)}));
+    // 101 completed lines and the one being filled.
+    EXPECT_EQ(reports.repaintLineCounts, std::vector<int>({102}));
+    EXPECT_EQ(reports.ended, 1);
+    EXPECT_TRUE(reports.complete);
+    EXPECT_EQ(LinesOf(View.firstLine), lines);
+    EXPECT_TRUE(ListIsWhole(View.firstLine));
+}
+
+TEST_F(BackgroundLoadTest, TheThresholdItselfIsReadAtOnceAndOneByteMoreIsNot)
+{
+    std::string bytes(LoadThreshold - 2, 'x');
+    bytes += "\r\n";
+    ASSERT_TRUE(Open(bytes));
+    EXPECT_FALSE(LoadInProgress());
+    EXPECT_EQ(LinesOf(View.firstLine), Lines({std::string(LoadThreshold - 2, 'x'), ""}));
+    EXPECT_EQ(reports.ended, 0);
+
+    DestroyLines(View.firstLine);
+    ASSERT_TRUE(Open(bytes + "y"));
+    ASSERT_TRUE(WaitForLoad());
+    EXPECT_EQ(reports.ended, 1);
+    EXPECT_EQ(LinesOf(View.firstLine), Lines({std::string(LoadThreshold - 2, 'x'), "y"}));
+}
+
+TEST_F(BackgroundLoadTest, AFileWithoutTerminatorsBecomesOneLineWithoutProgress)
+{
+    std::string bytes(LoadThreshold + 5000, 'z');
+    bytes[1000] = 0;
+    ASSERT_TRUE(Open(bytes));
+    ASSERT_TRUE(WaitForLoad());
+    bytes[1000] = '*';
+    EXPECT_EQ(LinesOf(View.firstLine), Lines({bytes}));
+    EXPECT_TRUE(reports.progress.empty());
+    EXPECT_TRUE(reports.repaintLineCounts.empty());
+    EXPECT_TRUE(reports.complete);
+}
+
+TEST_F(BackgroundLoadTest, EveryTerminatorEndsALineAsInASynchronousRead)
+{
+    std::string bytes;
+    for (int i = 0; bytes.size() <= static_cast<size_t>(LoadThreshold); ++i)
+        bytes += std::string(static_cast<size_t>(i % 50), 'q') + (i % 3 == 0 ? "\n" : i % 3 == 1 ? "\r" : "\r\n");
+    bytes += "\r\rlast";
+    ASSERT_TRUE(Open(bytes));
+    ASSERT_TRUE(WaitForLoad());
+    Lines loaded = LinesOf(View.firstLine);
+    // The same bytes read at once: a file below the threshold is never handed to the worker,
+    // so the expected lines come from splitting the text here.
+    Lines expected(1);
+    for (size_t i = 0; i < bytes.size(); ++i) {
+        if (bytes[i] == '\n' || bytes[i] == '\r') {
+            if (bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n')
+                ++i;
+            expected.push_back("");
+        } else {
+            expected.back() += bytes[i];
+        }
+    }
+    EXPECT_EQ(loaded, expected);
+}
+
+TEST_F(BackgroundLoadTest, TypingWhileTheWorkerAppendsKeepsBothTheFileAndTheTypedBytes)
+{
+    Lines lines = MakeFileLines(20000, 40);
+    ASSERT_TRUE(Open(Joined(lines, "\n")));
+    {
+        DocumentGuard guard;
+        View.caret.line = View.firstLine;
+        View.caret.pos = 0;
+    }
+    // Typing waits for the first line to be complete, so it lands in a line the worker has left.
+    int typed = 0;
+    bool whole = true;
+    while (LoadInProgress() || typed < 50) {
+        {
+            DocumentGuard guard;
+            if (View.firstLine->next != nullptr) {
+                InsertText("T", 1);
+                ++typed;
+                whole = whole && ListIsWhole(View.firstLine);
+            }
+        }
+        // A typist leaves the worker room between keys; taking the lock back at once, over and
+        // over, would only measure how fair the lock is.
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    ASSERT_TRUE(WaitForLoad());
+    EXPECT_TRUE(whole);
+    Lines expected = lines;
+    expected[0] = std::string(static_cast<size_t>(typed), 'T') + expected[0];
+    EXPECT_EQ(LinesOf(View.firstLine), expected);
+    EXPECT_TRUE(View.modified);
+}
+
+#ifndef _WIN32
+TEST_F(BackgroundLoadTest, WithoutAThreadTheFileIsReadAtOnce)
+{
+    FailThreadStarts(true);
+    Lines lines = MakeFileLines(1000, 400);
+    ASSERT_TRUE(Open(Joined(lines, "\r\n")));
+    EXPECT_FALSE(LoadInProgress());
+    EXPECT_EQ(LinesOf(View.firstLine), lines);
+    EXPECT_EQ(reports.ended, 0);
+}
+
+TEST_F(BackgroundLoadTest, AWorkerThatCannotOpenTheFileReadsNothingAndSaysSo)
+{
+    Prepare(Joined(MakeFileLines(1000, 400), "\r\n"));
+    FailOpensAfter(1);
+    ASSERT_TRUE(ReadDocument(View));
+    ASSERT_TRUE(WaitForLoad());
+    EXPECT_EQ(reports.ended, 1);
+    EXPECT_FALSE(reports.complete);
+    EXPECT_NE(reports.error, 0u);
+    EXPECT_EQ(LinesOf(View.firstLine), Lines({""}));
+}
+
+TEST_F(BackgroundLoadTest, ALineThatCannotGrowIsReportedAndTheLoadGoesOn)
+{
+    // Lines longer than a first block, so they grow while they are read.
+    Lines lines = MakeFileLines(3000, 450);
+    std::string bytes = Joined(lines, "\r\n");
+    ASSERT_TRUE(Open(bytes));
+    // Somewhere among the next few thousand blocks the worker asks for.
+    FailAllocationNumber(2500);
+    ASSERT_TRUE(WaitForLoad());
+    EXPECT_EQ(SystemErrorCount(), 1);
+    EXPECT_TRUE(reports.complete);
+    Lines loaded = LinesOf(View.firstLine);
+    ASSERT_EQ(loaded.size(), lines.size());
+    int differing = 0;
+    for (size_t i = 0; i < lines.size(); ++i)
+        if (loaded[i] != lines[i]) {
+            ++differing;
+            EXPECT_GE(loaded[i].size() + 1, lines[i].size()) << "line " << i << " lost more than the one byte";
+        }
+    EXPECT_LE(differing, 1);
+    EXPECT_TRUE(ListIsWhole(View.firstLine));
+}
+#endif
+
+}
