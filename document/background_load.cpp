@@ -19,11 +19,47 @@ namespace {
 
 std::atomic<bool> Loading{false};
 
-// The file's bytes continue the line the worker is filling. That line is empty unless the user
-// typed into it, so usually its block is just exchanged with the filled one and nothing is
-// allocated while the lock is held.
-void Attach(TextLine& open, TextLine& filled)
+// Lines are read in batches, each built as a chain of its own that nobody else can see, so
+// the lock is taken once a batch rather than once a line.
+const int BatchLines = 64;
+
+struct Batch {
+    TextLine* first;   // its bytes continue the document's open line
+    TextLine* last;    // the batch's own open line (first when it completed none)
+    int completed;     // lines ended by a terminator
+    bool more;         // the file goes on
+    bool cut;       // a line could not be made, so the file cannot be read further
+};
+
+Batch ReadBatch(FILE* stream)
 {
+    Batch batch = {new (std::nothrow) TextLine, nullptr, 0, true, false};
+    batch.last = batch.first;
+    if (batch.first == nullptr)
+        return batch;
+    while (batch.completed < BatchLines) {
+        batch.more = ReadLine(batch.last, stream);
+        if (!batch.more)
+            break;
+        TextLine* next = new (std::nothrow) TextLine;
+        if (next == nullptr) {
+            batch.cut = true;
+            break;
+        }
+        batch.last->InsertAfter(next);
+        batch.last = next;
+        ++batch.completed;
+    }
+    return batch;
+}
+
+// The first line's bytes continue the line the worker is filling. That line is empty unless
+// the user typed into it, so usually its block is just exchanged with the filled one, and
+// nothing is allocated while the lock is held. The rest of the chain follows it, and the
+// chain's last line is the one filled next. Returns that line.
+TextLine* Attach(TextLine& open, Batch& batch)
+{
+    TextLine& filled = *batch.first;
     if (open.length == 0) {
         char* text = open.text;
         int capacity = open.capacity;
@@ -33,10 +69,20 @@ void Attach(TextLine& open, TextLine& filled)
         filled.text = text;
         filled.length = 0;
         filled.capacity = capacity;
-        return;
+    } else {
+        for (int i = 0; i < filled.length; ++i)
+            open.AppendByte(filled.text[i]);
     }
-    for (int i = 0; i < filled.length; ++i)
-        open.AppendByte(filled.text[i]);
+    TextLine* rest = filled.next;
+    filled.next = nullptr;
+    if (rest == nullptr)
+        return &open;
+    rest->prev = &open;
+    batch.last->next = open.next;
+    if (open.next != nullptr)
+        open.next->prev = batch.last;
+    open.next = rest;
+    return batch.last;
 }
 
 void Report(int completed, char* text, int size)
@@ -86,34 +132,25 @@ void LoaderThread(void* editor)
     }
     int completed = 0;
     bool more = true;
-    while (more) {
-        TextLine filled;
-        more = ReadLine(&filled, stream);
-        // The next line is made before the lock is taken: making it can fail with a box.
-        TextLine* next = more ? new (std::nothrow) TextLine : nullptr;
-        {
+    bool whole = true;
+    while (more && whole) {
+        Batch batch = ReadBatch(stream);
+        more = batch.more;
+        whole = batch.first != nullptr && !batch.cut;
+        if (batch.first != nullptr) {
             DocumentGuard guard;
-            Attach(*open, filled);
-            if (next != nullptr) {
-                open->InsertAfter(next);
-                open = next;
-            }
+            open = Attach(*open, batch);
         }
-        if (!more)
-            break;
-        if (next == nullptr) {
-            // Without the rest of its lines the document must not be saved over the file.
-            std::fclose(stream);
-            if (LoadEnded != nullptr)
-                LoadEnded(false, OutOfMemoryError);
-            return;
+        delete batch.first;
+        for (int i = 0; i < batch.completed; ++i) {
+            if (completed == 100 && LoadRepaint != nullptr)
+                LoadRepaint();
+            ++completed;
+            Report(completed, text, sizeof text);
         }
-        if (completed == 100 && LoadRepaint != nullptr)
-            LoadRepaint();
-        ++completed;
-        Report(completed, text, sizeof text);
     }
     std::fclose(stream);
+    // Without the rest of its lines the document must not be saved over the file.
     if (LoadEnded != nullptr)
-        LoadEnded(true, 0);
+        LoadEnded(whole, whole ? 0 : OutOfMemoryError);
 }

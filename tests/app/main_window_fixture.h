@@ -3,6 +3,7 @@
 #pragma once
 #include "app/main_window.h"
 #include "app/open_document.h"
+#include "document/background_load.h"
 #include "document/editor_record.h"
 #include "document/text_line.h"
 #include "resources/resource_ids.h"
@@ -43,6 +44,7 @@ protected:
 
     void TearDown() override
     {
+        PumpUntilLoaded();
         View.modified = false;
         if (IsWindow(MainWindow))
             DestroyWindow(MainWindow);
@@ -62,6 +64,25 @@ protected:
         DocumentShown = nullptr;
         DocumentChanged = nullptr;
         StartProgram = nullptr;
+    }
+
+    // Dispatches this thread's messages, as the message loop would, until no load runs.
+    bool PumpUntilLoaded(int milliseconds = 120000)
+    {
+        for (int waited = 0; LoadInProgress() && waited < milliseconds; ++waited) {
+            Pump();
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, 1, QS_ALLINPUT);
+        }
+        Pump();
+        return !LoadInProgress();
+    }
+    void Pump()
+    {
+        MSG message;
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&message);
+            DispatchMessageA(&message);
+        }
     }
 
     static std::vector<std::string>& Starts()

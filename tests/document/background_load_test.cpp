@@ -171,8 +171,9 @@ TEST_F(BackgroundLoadTest, AThousandLinesReportEvery256AndRepaintOnceAfterThe101
     ASSERT_TRUE(Open(bytes));
     ASSERT_TRUE(WaitForLoad());
     EXPECT_EQ(reports.progress, Lines({Progress(256), Progress(512), Progress(768)}));
-    // 101 completed lines and the one being filled.
-    EXPECT_EQ(reports.repaintLineCounts, std::vector<int>({102}));
+    // Once, when at least 101 completed lines and the one being filled are in the list.
+    ASSERT_EQ(reports.repaintLineCounts.size(), 1u);
+    EXPECT_GE(reports.repaintLineCounts[0], 102);
     EXPECT_EQ(reports.ended, 1);
     EXPECT_TRUE(reports.complete);
     EXPECT_EQ(LinesOf(View.firstLine), lines);
