@@ -69,7 +69,7 @@ click_close_box() {
   eval "$(xdotool getwindowgeometry --shell "$1")"
   xdotool mousemove --window "$1" $((WIDTH - 16)) 12 click 1
 }
-focus() { xdotool windowfocus --sync "$1" 2>/dev/null || xdotool windowfocus "$1"; sleep 0.2; }
+focus() { xdotool windowfocus --sync "$1" 2>/dev/null || xdotool windowfocus "$1" 2>/dev/null || true; sleep 0.2; }
 key() { xdotool key --delay 50 "$@"; sleep 0.3; }
 type_text() { xdotool type --delay 50 "$1"; sleep 0.3; }
 registry_key_exists() {
@@ -95,6 +95,19 @@ key ctrl+s
 wait_title "$main" 'Tessary [first.txt]' "Ctrl+S saves and clears the mark"
 expected="$(printf 'abc\r\n\x95\x5c\x8e\xa6Q\r\nnew\r\nxyz' | od -An -tx1)"
 check_eq "the saved bytes" "$expected" "$(od -An -tx1 "$work/first.txt")"
+
+# Alt+Enter opens the document information from the keyboard; Escape closes it again.
+key alt+Return
+info="$(window '文書の情報')"
+if [ -n "$info" ]; then
+  echo "ok: Alt+Enter opens the document information"
+  focus "$info"
+  key Escape
+  gone "$info" && echo "ok: Escape closes it" || fail "the document information stayed open"
+else
+  fail "Alt+Enter opened no document information"
+fi
+focus "$main"
 
 key Up Home
 type_text Z

@@ -65,6 +65,26 @@ TEST_F(MainWindowTest, CommandsThatDoNothingLeaveDocumentAndTitleAlone)
     EXPECT_TRUE(SaveAvailable());
 }
 
+TEST_F(MainWindowTest, TheDialogCommandsOpenTheirDialogsOverTheMainWindow)
+{
+    const struct {
+        int id;
+        const char* caption;
+    } dialogs[] = {
+        {CMD_DOCUMENT_INFO, "文書の情報"}, {CMD_COMMON_SETTINGS, "共通の設定"}, {CMD_VERSION, "ﾊﾞｰｼﾞｮﾝ情報"}};
+    for (const auto& dialog : dialogs) {
+        HWND owner = nullptr;
+        BoxAnswerer answer([&](HWND box) {
+            owner = GetWindow(box, GW_OWNER);
+            PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+        });
+        EXPECT_EQ(Command(dialog.id), 0);
+        EXPECT_EQ(answer.Seen().caption, dialog.caption);
+        EXPECT_EQ(owner, MainWindow) << dialog.caption;
+    }
+    EXPECT_EQ(Title(), "Tessary [Untitled]");
+}
+
 TEST_F(MainWindowTest, NewAsksAboutChangesAndStartsAnEmptyDocument)
 {
     Type("draft");

@@ -60,6 +60,19 @@ void DeleteProgramKey()
     RegDeleteKeyA(HKEY_CURRENT_USER, VendorPath);
 }
 
+// The key holds the one subkey and nothing else, and the subkey holds nothing.
+void ExpectKeyWithEmptySubkey()
+{
+    KeyShape key = ShapeOf(KeyPath);
+    EXPECT_TRUE(key.exists);
+    EXPECT_EQ(key.subkeys, 1u);
+    EXPECT_EQ(key.values, 0u);
+    KeyShape subkey = ShapeOf(SubkeyPath);
+    EXPECT_TRUE(subkey.exists);
+    EXPECT_EQ(subkey.subkeys, 0u);
+    EXPECT_EQ(subkey.values, 0u);
+}
+
 class RegistrySettingsTest : public ::testing::Test {
 protected:
     // A machine that already had the key gets it back after the tests.
@@ -108,14 +121,7 @@ TEST_F(RegistrySettingsTest, OkCreatesTheKeyAndAnEmptySubkey)
     EXPECT_EQ(seen.caption, "Tessary");
     EXPECT_EQ(seen.text, QuestionText);
 
-    KeyShape key = ShapeOf(KeyPath);
-    EXPECT_TRUE(key.exists);
-    EXPECT_EQ(key.subkeys, 1u);
-    EXPECT_EQ(key.values, 0u);
-    KeyShape subkey = ShapeOf(SubkeyPath);
-    EXPECT_TRUE(subkey.exists);
-    EXPECT_EQ(subkey.subkeys, 0u);
-    EXPECT_EQ(subkey.values, 0u);
+    ExpectKeyWithEmptySubkey();
 }
 
 TEST_F(RegistrySettingsTest, ALaterExitAsksNothingAndMakesAMissingSubkey)
@@ -160,13 +166,7 @@ TEST_F(RegistrySettingsTest, StartUpOnlyLooksAndAsksNothing)
     OpenSettingsAtStart();
     both.Seen();
     EXPECT_FALSE(both.Answered());
-    KeyShape key = ShapeOf(KeyPath);
-    EXPECT_EQ(key.subkeys, 1u);
-    EXPECT_EQ(key.values, 0u);
-    KeyShape subkey = ShapeOf(SubkeyPath);
-    EXPECT_TRUE(subkey.exists);
-    EXPECT_EQ(subkey.subkeys, 0u);
-    EXPECT_EQ(subkey.values, 0u);
+    ExpectKeyWithEmptySubkey();
 }
 
 TEST_F(RegistrySettingsTest, TheRecordOpensAndClosesItsSubkey)

@@ -175,3 +175,33 @@ TEST_F(EditViewWindow, TheThumbIsFollowedPastSixteenBitsOfRows)
 }
 
 }
+
+namespace {
+
+TEST_F(EditViewWindow, HorizontalPagesAndTheThumbMoveByCells)
+{
+    Document({std::string(200, 'w')});
+    SendMessageA(View.hwnd, WM_HSCROLL, SB_PAGERIGHT, 0);
+    EXPECT_EQ(View.hScroll, 300 / 7);
+    SendMessageA(View.hwnd, WM_HSCROLL, SB_PAGELEFT, 0);
+    EXPECT_EQ(View.hScroll, 0);
+    SendMessageA(View.hwnd, WM_HSCROLL, MAKEWPARAM(SB_THUMBTRACK, 17), 0);
+    EXPECT_EQ(View.hScroll, 17);
+    SendMessageA(View.hwnd, WM_HSCROLL, SB_LINELEFT, 0);
+    EXPECT_EQ(View.hScroll, 16);
+}
+
+TEST_F(EditViewWindow, LosingTheFocusTakesTheCaretAway)
+{
+    SendMessageA(View.hwnd, WM_SETFOCUS, 0, 0);
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof info;
+    GetGUIThreadInfo(GetCurrentThreadId(), &info);
+    EXPECT_EQ(info.hwndCaret, View.hwnd);
+    SendMessageA(View.hwnd, WM_KILLFOCUS, 0, 0);
+    info.hwndCaret = nullptr;
+    GetGUIThreadInfo(GetCurrentThreadId(), &info);
+    EXPECT_EQ(info.hwndCaret, nullptr);
+}
+
+}
