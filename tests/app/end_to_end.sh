@@ -63,9 +63,11 @@ no_tessary_left() {
   done
   return 1
 }
-# Wine draws the frame itself: the close box sits at the right end of the caption.
+# Wine draws the frame itself: the close box sits at the right end of the caption. Two
+# instances open in the same place, so the window is raised first: the click is for it.
 click_close_box() {
-  local width
+  xdotool windowraise "$1" 2>/dev/null || true
+  sleep 0.3
   eval "$(xdotool getwindowgeometry --shell "$1")"
   xdotool mousemove --window "$1" $((WIDTH - 16)) 12 click 1
 }
@@ -141,16 +143,29 @@ other="$(window 'Tessary \[third\.txt\]')"
 [ -n "$main" ] && echo "ok: the first file opens in the first window" || fail "second.txt not shown"
 [ -n "$other" ] && echo "ok: the second file opens in a new instance" || fail "third.txt not shown"
 if [ -n "$main" ] && [ -n "$other" ]; then
-  click_close_box "$main"
-  gone "$main" || fail "an unchanged document closed with a question"
-  ask="$(window 'Tessary')"
-  focus "$ask"
-  key Return
-  sleep 1
-  registry_key_exists 'HKCU\Software\Vandrel\Tessary\EditCtrl' && echo "ok: OK creates the key and its subkey" || fail "no registry key after OK"
-  click_close_box "$other"
-  gone "$other" || fail "the second instance did not close"
-  no_tessary_left && echo "ok: the second instance ends without asking" || fail "the second instance is still running (a question?)"
+  # The instances share the place on the screen and either may be on top: whichever the click
+  # closes asks the registry question, and the other one, closed later, asks nothing.
+  first=""
+  for attempt in $(seq 400); do
+    # A click that came before the windows had settled is repeated once.
+    [ "$attempt" != 1 ] && [ "$attempt" != 100 ] || click_close_box "$main"
+    if ! xdotool getwindowname "$main" >/dev/null 2>&1; then first="$main"; last="$other"; break; fi
+    if ! xdotool getwindowname "$other" >/dev/null 2>&1; then first="$other"; last="$main"; break; fi
+    sleep 0.1
+  done
+  if [ -z "$first" ]; then
+    fail "an unchanged document did not close at once"
+  else
+    echo "ok: an unchanged document closes without the save question"
+    ask="$(window 'Tessary')"
+    focus "$ask"
+    key Return
+    sleep 1
+    registry_key_exists 'HKCU\Software\Vandrel\Tessary\EditCtrl' && echo "ok: OK creates the key and its subkey" || fail "no registry key after OK"
+    click_close_box "$last"
+    gone "$last" || fail "the other instance did not close"
+    no_tessary_left && echo "ok: the instance closed last ends without asking" || fail "an instance is still running (a question?)"
+  fi
 fi
 
 "$root/scripts/wine-run" reg delete 'HKCU\Software\Vandrel\Tessary' /f >/dev/null 2>&1 || true
