@@ -87,15 +87,15 @@ FILE* OpenWithDirectories(const char* path, const char* mode)
 bool ReadLine(TextLine* line, FILE* stream)
 {
     for (;;) {
-        int b = fgetc(stream);
+        int b = ReadByte(stream);
         // A stream that fails is treated like its end, or the reading would never stop.
-        if (feof(stream) || ferror(stream))
+        if (StreamEnded(stream))
             return false;
         if (b == '\n')
             return true;
         if (b == '\r') {
-            int after = fgetc(stream);
-            if (feof(stream) || ferror(stream))
+            int after = ReadByte(stream);
+            if (StreamEnded(stream))
                 return false;
             if (after != '\n')
                 fseek(stream, -1, SEEK_CUR);

@@ -21,6 +21,10 @@ void MakeDirectory(const char* path);
 
 // Opens a buffered stream on a file, as fopen does.
 FILE* OpenStream(const char* path, const char* mode);
+// The next byte of a stream that only the calling thread uses, or EOF, without taking the
+// stream's lock for every byte; and whether the stream has reached its end or failed.
+int ReadByte(FILE* stream);
+bool StreamEnded(FILE* stream);
 // Creates a new, uniquely named empty file in the folder dir ("" for the current one, a trailing
 // separator allowed) and writes its path (at most 260 bytes) to name.
 bool MakeTempFile(const char* dir, char* name);

@@ -189,6 +189,16 @@ FILE* OpenStream(const char* path, const char* mode)
     return limited;
 }
 
+int ReadByte(FILE* stream)
+{
+    return getc_unlocked(stream);
+}
+
+bool StreamEnded(FILE* stream)
+{
+    return feof_unlocked(stream) || ferror_unlocked(stream);
+}
+
 bool MakeTempFile(const char* dir, char* name)
 {
     std::string pattern = dir[0] != 0 ? dir : ".\\";

@@ -177,3 +177,13 @@ void ShowSystemError(unsigned long error)
     SetLastError(error);
     ShowSystemError();
 }
+
+int ReadByte(FILE* stream)
+{
+    return _getc_nolock(stream);
+}
+
+bool StreamEnded(FILE* stream)
+{
+    return feof(stream) || ferror(stream);
+}
