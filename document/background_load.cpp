@@ -5,13 +5,12 @@
 #include "document/text_line.h"
 
 #include <atomic>
-#include <cerrno>
 #include <cstdio>
 #include <new>
 
 void (*LoadRepaint)() = nullptr;
 void (*LoadProgress)(const char* text) = nullptr;
-void (*LoadEnded)(bool opened, unsigned long error) = nullptr;
+void (*LoadEnded)(bool complete, unsigned long error) = nullptr;
 
 const char LoadDoneText[] = "読み込み完了";
 
@@ -24,11 +23,11 @@ std::atomic<bool> Loading{false};
 const int BatchLines = 64;
 
 struct Batch {
-    TextLine* first;   // its bytes continue the document's open line
-    TextLine* last;    // the batch's own open line (first when it completed none)
-    int completed;     // lines ended by a terminator
-    bool more;         // the file goes on
-    bool cut;       // a line could not be made, so the file cannot be read further
+    TextLine* first;  // its bytes continue the document's open line
+    TextLine* last;   // the batch's own open line (first when it completed none)
+    int completed;    // lines ended by a terminator
+    bool more;        // the file goes on
+    bool cut;         // a line could not be made, so the file cannot be read further
 };
 
 Batch ReadBatch(FILE* stream)
