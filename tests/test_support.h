@@ -23,6 +23,14 @@ inline std::vector<std::string> LinesOf(const TextLine* first)
     return lines;
 }
 
+// The line index steps along next from first; the list must be that long.
+inline TextLine* LineAt(TextLine* first, int index)
+{
+    while (index-- > 0)
+        first = first->next;
+    return first;
+}
+
 // Builds a linked list of lines; the caller destroys it with DestroyLines.
 inline TextLine* MakeLines(const std::vector<std::string>& texts)
 {

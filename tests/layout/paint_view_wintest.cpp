@@ -89,13 +89,7 @@ protected:
         View.caret.pos = 0;
     }
 
-    TextLine* LineAt(int index)
-    {
-        TextLine* line = View.firstLine;
-        while (index-- > 0)
-            line = line->next;
-        return line;
-    }
+    TextLine* LineAt(int index) { return ::LineAt(View.firstLine, index); }
 
     void Fill(COLORREF color)
     {

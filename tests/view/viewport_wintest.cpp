@@ -77,13 +77,7 @@ protected:
         ValidateRect(window, nullptr);
     }
 
-    TextLine* LineAt(int index)
-    {
-        TextLine* line = View.firstLine;
-        while (index-- > 0)
-            line = line->next;
-        return line;
-    }
+    TextLine* LineAt(int index) { return ::LineAt(View.firstLine, index); }
 
     // Shows the view from the first row of the line index, as scrolling there would.
     void Top(int index)
