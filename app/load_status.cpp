@@ -25,9 +25,15 @@ void ShowStatus(const char* text)
 
 void PostLoadEnded(bool complete, unsigned long error)
 {
-    PostMessageA(MainWindow, LoadEndedMessage, complete ? 1 : 0, static_cast<LPARAM>(error));
+    PostMessageA(MainWindow, LoadEndedMessage(), complete ? 1 : 0, static_cast<LPARAM>(error));
 }
 
+}
+
+UINT LoadEndedMessage()
+{
+    static const UINT message = RegisterWindowMessageA("Tessary.LoadEnded");
+    return message;
 }
 
 void ConnectLoader()
@@ -39,6 +45,8 @@ void ConnectLoader()
 
 void EndLoad(bool complete, unsigned long error)
 {
+    if (!LoadReadToEnd())
+        return;
     Relayout();
     if (complete) {
         RepaintView();

@@ -4,8 +4,9 @@
 #include "app/dialogs.h"
 #include "app/load_status.h"
 #include "app/open_document.h"
-#include "document/document_commands.h"
+#include "app/document_commands.h"
 #include "document/editor_record.h"
+#include "platform/platform.h"
 #include "resources/resource_ids.h"
 #include "view/char_input.h"
 #include "view/viewport.h"
@@ -39,6 +40,19 @@ LRESULT OnSysCommand(HWND window, WPARAM wParam, LPARAM lParam)
         return DefWindowProcA(window, WM_SYSCOMMAND, wParam, lParam);
     CloseMainWindow();
     return 0;
+}
+
+// A name the buffer cannot hold whole is refused rather than cut, since the cut name may well be
+// another file; the rest is judged as any name given to open.
+void OpenDroppedFile(HDROP drop, UINT index)
+{
+    static char name[32 * 1024];
+    if (DragQueryFileA(drop, index, nullptr, 0) >= sizeof name) {
+        ShowSystemError(NameTooLongError);
+        return;
+    }
+    DragQueryFileA(drop, index, name, sizeof name);
+    OpenDocument(name);
 }
 
 LRESULT OnCommand(HWND window, WPARAM wParam, LPARAM lParam)
@@ -78,6 +92,10 @@ bool CreateMainWindow()
 
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
+    if (message == LoadEndedMessage()) {
+        EndLoad(wParam != 0, static_cast<unsigned long>(lParam));
+        return 0;
+    }
     switch (message) {
     case WM_CREATE: CreateBars(window); return 0;
     case WM_DESTROY: PostQuitMessage(0); return 0;
@@ -87,7 +105,7 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_COMMAND: return OnCommand(window, wParam, lParam);
     case WM_SYSCOMMAND: return OnSysCommand(window, wParam, lParam);
     case WM_DROPFILES: OpenDroppedFiles(reinterpret_cast<HDROP>(wParam)); return 0;
-    case LoadEndedMessage: EndLoad(wParam != 0, static_cast<unsigned long>(lParam)); return 0;
+    case WM_QUERYENDSESSION: return MayEndSession() ? TRUE : FALSE;
     }
     return DefWindowProcA(window, message, wParam, lParam);
 }
@@ -133,16 +151,7 @@ void OpenDroppedFiles(HDROP drop)
 {
     SetForegroundWindow(MainWindow);
     UINT count = DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0);
-    for (UINT i = 0; i < count; ++i) {
-        // A name the buffer cannot hold whole is refused rather than cut, since the cut name
-        // may well be another file.
-        if (DragQueryFileA(drop, i, nullptr, 0) >= static_cast<UINT>(PathSize)) {
-            RefuseLongName();
-            continue;
-        }
-        char name[PathSize] = "";
-        DragQueryFileA(drop, i, name, sizeof name);
-        OpenDocument(name);
-    }
+    for (UINT i = 0; i < count; ++i)
+        OpenDroppedFile(drop, i);
     DragFinish(drop);
 }

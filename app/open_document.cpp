@@ -1,5 +1,5 @@
 #include "app/open_document.h"
-#include "document/document_commands.h"
+#include "app/document_commands.h"
 #include "document/editor_record.h"
 #include "platform/platform.h"
 
@@ -21,15 +21,18 @@ bool WindowIsFree()
 }
 
 // The dialog of a new instance belongs to no window and has no filter, title or folder; it
-// offers to create a name that does not exist yet.
+// offers to create a name that does not exist yet. Its buffer is far larger than any name a
+// document may have, so a long typed name is refused here rather than lost in the dialog.
 bool AskForName(char* name)
 {
+    static char chosen[32 * 1024];
+    chosen[0] = 0;
     OPENFILENAMEA dialog = {};
     dialog.lStructSize = OPENFILENAME_SIZE_VERSION_400A;
-    dialog.lpstrFile = name;
-    dialog.nMaxFile = PathSize;
+    dialog.lpstrFile = chosen;
+    dialog.nMaxFile = sizeof chosen;
     dialog.Flags = OFN_LONGNAMES | OFN_CREATEPROMPT;
-    return GetOpenFileNameA(&dialog) != 0;
+    return GetOpenFileNameA(&dialog) && TakeDocumentName(chosen, name);
 }
 
 void StartInstance(const char* name)
@@ -46,12 +49,6 @@ void StartInstance(const char* name)
 
 void (*StartProgram)(const char* commandText) = RunProgram;
 
-void RefuseLongName()
-{
-    SetLastError(ERROR_FILENAME_EXCED_RANGE);
-    ShowSystemError();
-}
-
 bool InstanceCommandText(const char* modulePath, const char* name, char* text)
 {
     if (std::strlen(modulePath) >= static_cast<size_t>(PathSize) || std::strlen(name) >= static_cast<size_t>(PathSize))
@@ -62,18 +59,14 @@ bool InstanceCommandText(const char* modulePath, const char* name, char* text)
 
 void OpenDocument(const char* path)
 {
-    if (path != nullptr && std::strlen(path) >= static_cast<size_t>(PathSize)) {
-        RefuseLongName();
-        return;
-    }
-    if (WindowIsFree()) {
-        OpenInPlace(path);
-        return;
-    }
     char name[PathSize] = "";
-    if (path != nullptr)
-        std::strcpy(name, path);
-    else if (!AskForName(name))
+    if (path != nullptr && !TakeDocumentName(path, name))
+        return;
+    if (WindowIsFree()) {
+        OpenInPlace(path != nullptr ? name : nullptr);
+        return;
+    }
+    if (path == nullptr && !AskForName(name))
         return;
     StartInstance(name);
 }

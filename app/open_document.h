@@ -2,12 +2,11 @@
 // holds an untitled, unchanged document, otherwise in a new instance of the program.
 #pragma once
 
-// path null lets the user choose the file. A name of PathSize bytes or more is refused.
+// path null lets the user choose the file. A name that cannot be a document's (its full path too
+// long for a path, or with a double quote) is refused before anything else happens.
 void OpenDocument(const char* path);
 // Starts a program from its command text; WinExec unless a test watches the starts instead.
 extern void (*StartProgram)(const char* commandText);
-// Tells the user that a name is too long to be opened.
-void RefuseLongName();
 
 // Room for the command text of a new instance: two full paths, their quotes, a space, the end.
 const int CommandTextSize = 2 * 260 + 4;

@@ -52,7 +52,8 @@ int main(int argc, char** argv)
     std::strcpy(view.path, path.c_str());
     LoadEnded = Finished;
     auto start = std::chrono::steady_clock::now();
-    if (!ReadDocument(view))
+    unsigned long readError = 0;
+    if (!ReadDocument(view, &readError))
         return 1;
     while (LoadInProgress())
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
@@ -65,7 +66,8 @@ int main(int argc, char** argv)
     }
 
     start = std::chrono::steady_clock::now();
-    bool saved = WriteDocument(view);
+    char kept[PathSize];
+    bool saved = WriteDocument(view, kept);
     double writeSeconds = Seconds(start);
     DestroyLines(view.firstLine);
     RemoveFile(path.c_str());

@@ -17,6 +17,7 @@ const char LoadDoneText[] = "読み込み完了";
 namespace {
 
 std::atomic<bool> Loading{false};
+std::atomic<bool> WorkerDone{false};
 
 // Lines are read in batches, each built as a chain of its own that nobody else can see, so
 // the lock is taken once a batch rather than once a line.
@@ -96,6 +97,7 @@ void Report(int completed, char* text, int size)
 
 bool StartLoader(EditView& view)
 {
+    WorkerDone = false;
     Loading = true;
     if (StartThread(LoaderThread, &view))
         return true;
@@ -108,8 +110,14 @@ bool LoadInProgress()
     return Loading;
 }
 
+bool LoadReadToEnd()
+{
+    return Loading && WorkerDone;
+}
+
 void FinishLoad()
 {
+    WorkerDone = false;
     Loading = false;
 }
 
@@ -119,6 +127,7 @@ void LoaderThread(void* editor)
     FILE* stream = OpenWithDirectories(view.path, "rb");
     if (stream == nullptr) {
         unsigned long error = LastSystemError();
+        WorkerDone = true;
         if (LoadEnded != nullptr)
             LoadEnded(false, error);
         return;
@@ -149,6 +158,7 @@ void LoaderThread(void* editor)
         }
     }
     std::fclose(stream);
+    WorkerDone = true;
     // Without the rest of its lines the document must not be saved over the file.
     if (LoadEnded != nullptr)
         LoadEnded(whole, whole ? 0 : OutOfMemoryError);

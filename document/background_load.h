@@ -20,6 +20,9 @@ extern void (*LoadEnded)(bool complete, unsigned long error);
 bool StartLoader(EditView& view);
 // True from StartLoader until FinishLoad.
 bool LoadInProgress();
+// True once the worker has done its last work on the document, until FinishLoad: only then may
+// the window finish the load.
+bool LoadReadToEnd();
 // Called by the window once it has laid out the loaded document: commands may change it again.
 void FinishLoad();
 

@@ -1,4 +1,5 @@
 #include "document/editor_record.h"
+#include "document/text_line.h"
 #include "platform/platform.h"
 
 Caret::Caret() : line(nullptr), pos(0), x(0) {}
@@ -26,6 +27,15 @@ void ReleaseViewResources(EditView& view)
     view.font = nullptr;
     view.textBrush = nullptr;
     view.backBrush = nullptr;
+}
+
+void DiscardLines(EditView& view)
+{
+    DestroyLines(view.firstLine);
+    view.firstLine = nullptr;
+    view.topLine = nullptr;
+    view.caret.line = nullptr;
+    view.caret.pos = 0;
 }
 
 // The one record of the process. Its destructor runs from the exit handler that the runtime

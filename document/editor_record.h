@@ -68,3 +68,6 @@ extern HINSTANCE AppInstance;
 
 // Releases the record's font and brushes, each only when it was made. Runs at process exit.
 void ReleaseViewResources(EditView& view);
+// Destroys the document's lines and clears every pointer into them (first, top and caret line),
+// so nothing that runs before a new list is installed can reach a freed line.
+void DiscardLines(EditView& view);

@@ -4,10 +4,16 @@
 #include "document/text_line.h"
 #include "platform/platform.h"
 
+#include <cstdio>
 #include <cstring>
 #include <new>
 
 namespace {
+
+bool IsSeparator(char c)
+{
+    return c == '\\' || c == '/';
+}
 
 bool IsDirectory(const char* path)
 {
@@ -16,21 +22,22 @@ bool IsDirectory(const char* path)
 }
 
 // Copies the part of path before offset end, which the caller has checked fits.
+// ASCII letters compare without case, as the file system does with such names.
+bool CompareNoCase(const char* a, const char* b)
+{
+    for (; *a != 0 && *b != 0; ++a, ++b) {
+        char x = *a >= 'A' && *a <= 'Z' ? static_cast<char>(*a - 'A' + 'a') : *a;
+        char y = *b >= 'A' && *b <= 'Z' ? static_cast<char>(*b - 'A' + 'a') : *b;
+        if (x != y)
+            return false;
+    }
+    return *a == *b;
+}
+
 void CopyPrefix(char* prefix, const char* path, int end)
 {
     std::memcpy(prefix, path, static_cast<size_t>(end));
     prefix[end] = 0;
-}
-
-// The folder part of path up to and including its last separator, or "" when the path names
-// none. False when that part is too long for a path.
-bool FolderOf(const char* path, char* folder)
-{
-    int separator = LastSeparator(path);
-    if (separator + 1 >= PathSize)
-        return false;
-    CopyPrefix(folder, path, separator + 1);
-    return true;
 }
 
 // Creates the directory that is to hold the file at path; a path without a separator names none.
@@ -45,6 +52,19 @@ void CreateDirectoriesOf(const char* path)
     CreateDirectories(dir);
 }
 
+// Places a new empty file beside path, with a name that cannot be path's own.
+bool MakeFileBeside(const char* path, char* name)
+{
+    const int Attempts = 1000;
+    for (int attempt = 0; attempt < Attempts && NameBeside(path, attempt, name); ++attempt) {
+        if (CompareNoCase(name, path))
+            continue;
+        if (CreateNewFile(name))
+            return true;
+    }
+    return false;
+}
+
 }
 
 int LastSeparator(const char* path)
@@ -53,7 +73,7 @@ int LastSeparator(const char* path)
     for (int i = 0; path[i] != 0; ++i) {
         if (IsLeadByte(static_cast<unsigned char>(path[i])) && path[i + 1] != 0)
             ++i;
-        else if (path[i] == '\\')
+        else if (IsSeparator(path[i]))
             last = i;
     }
     return last;
@@ -69,7 +89,7 @@ void CreateDirectories(const char* dir)
             ++i;
             continue;
         }
-        if (dir[i] != '\\')
+        if (!IsSeparator(dir[i]))
             continue;
         CopyPrefix(prefix, dir, i);
         if (!IsDirectory(prefix))
@@ -105,8 +125,9 @@ bool ReadLine(TextLine* line, FILE* stream)
     }
 }
 
-bool ReadDocument(EditView& view)
+bool ReadDocument(EditView& view, unsigned long* error)
 {
+    *error = 0;
     FILE* stream = OpenWithDirectories(view.path, "rb");
     if (stream == nullptr)
         return false;
@@ -148,16 +169,45 @@ bool WriteLine(const TextLine* line, FILE* stream)
     return written;
 }
 
-// The new bytes go to a temporary file beside the target and replace it only when all of them
-// are on disk; the target is never opened for writing, so no failure can leave it half written.
-bool WriteDocument(EditView& view)
+bool NameBeside(const char* path, int attempt, char* name)
 {
-    char folder[PathSize];
-    if (!FolderOf(view.path, folder))
+    const char Digits[] = "0123456789abcdefghijklmnopqrstuvwxyz";
+    int start = LastSeparator(path) + 1;
+    int room = static_cast<int>(std::strlen(path)) - start;
+    // "~tsy" and four digits and ".tmp" where the name is long enough, otherwise as many digits
+    // as the name has bytes.
+    bool decorated = room >= 12;
+    int digits = decorated ? 4 : room;
+    char own[13];
+    int value = attempt;
+    for (int i = digits - 1; i >= 0; --i) {
+        own[i] = Digits[value % 36];
+        value /= 36;
+    }
+    own[digits] = 0;
+    if (digits == 0 || value != 0 || attempt < 0)
         return false;
-    CreateDirectoriesOf(view.path);
+    CopyPrefix(name, path, start);
+    if (decorated)
+        std::snprintf(name + start, PathSize - start, "~tsy%s.tmp", own);
+    else
+        std::memcpy(name + start, own, static_cast<size_t>(digits) + 1);
+    return true;
+}
+
+// The new bytes go to a new file beside the target and replace it only when all of them are on
+// disk; the target is never opened for writing, so no failure can leave it half written. The
+// name is made full first: the current directory may have moved since the document was named,
+// and the new file has to be on the target's volume.
+bool WriteDocument(EditView& view, char* kept)
+{
+    kept[0] = 0;
+    char target[PathSize];
+    if (!FullPath(view.path, target))
+        return false;
+    CreateDirectoriesOf(target);
     char temp[PathSize];
-    if (!MakeTempFile(folder, temp))
+    if (!MakeFileBeside(target, temp))
         return false;
     FILE* stream = OpenStream(temp, "wb");
     if (stream == nullptr) {
@@ -169,9 +219,17 @@ bool WriteDocument(EditView& view)
         written = WriteLine(line, stream);
     written = FlushStream(stream) && written;
     written = fclose(stream) == 0 && written;
-    if (!written || !ReplaceWith(temp, view.path)) {
+    if (!written) {
         RemoveFile(temp);
         return false;
     }
-    return true;
+    bool targetKept = true;
+    if (ReplaceWith(temp, target, &targetKept))
+        return true;
+    // The new file is removed only while the old one is still there to take its place.
+    if (targetKept)
+        RemoveFile(temp);
+    else
+        std::strcpy(kept, temp);
+    return false;
 }

@@ -43,7 +43,11 @@ void MakeFont(HDC dc, int height, const char* face, COLORREF textColor, COLORREF
     GetTextMetricsA(dc, &metrics);
     SelectObject(dc, previous);
     // Rows are two cells high, so an odd font height loses its last pixel row.
+    // A font whose metrics could not be had must still give cells a width: every position
+    // is divided by it.
     CellWidth = (metrics.tmHeight + metrics.tmExternalLeading) / 2;
+    if (CellWidth < 1)
+        CellWidth = 1;
 
     ReplaceBrush(View.textBrush, textColor);
     View.textColor = textColor;

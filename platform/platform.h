@@ -25,21 +25,28 @@ FILE* OpenStream(const char* path, const char* mode);
 // stream's lock for every byte; and whether the stream has reached its end or failed.
 int ReadByte(FILE* stream);
 bool StreamEnded(FILE* stream);
-// Creates a new, uniquely named empty file in the folder dir ("" for the current one, a trailing
-// separator allowed) and writes its path (at most 260 bytes) to name.
-bool MakeTempFile(const char* dir, char* name);
+// Creates path as a new empty file; false when it exists already or cannot be made.
+bool CreateNewFile(const char* path);
+// The full path of name (resolved against the current directory and drive) in full, which holds
+// 260 bytes. False, with the system's error set, when it does not fit or cannot be made.
+bool FullPath(const char* name, char* full);
 // Writes the stream's buffers through to the disk.
 bool FlushStream(FILE* stream);
-// Puts the file source in place of target; target need not exist. On failure target is unchanged.
-bool ReplaceWith(const char* source, const char* target);
+// Puts the file source in place of target; target need not exist. On failure targetKept tells
+// whether target still holds its old bytes under its name: when it does not (the system moved
+// it away and the new file could not take its name either), source is all that is left.
+bool ReplaceWith(const char* source, const char* target, bool* targetKept);
 bool RemoveFile(const char* path);
 
 // A message box with the system's text for the calling thread's last error, caption "Error".
 void ShowSystemError();
 // The calling thread's last error, and the same box for an error code kept from another thread.
 unsigned long LastSystemError();
-// The system's code for running out of memory.
+// The system's codes for running out of memory, for a name too long for a path, and for a name
+// no file can have.
 extern const unsigned long OutOfMemoryError;
+extern const unsigned long NameTooLongError;
+extern const unsigned long BadNameError;
 void ShowSystemError(unsigned long error);
 
 // The one lock between the user-interface thread and the loader thread, around every use of

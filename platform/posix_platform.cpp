@@ -199,22 +199,32 @@ bool StreamEnded(FILE* stream)
     return feof_unlocked(stream) || ferror_unlocked(stream);
 }
 
-bool MakeTempFile(const char* dir, char* name)
+bool CreateNewFile(const char* path)
 {
-    std::string pattern = dir[0] != 0 ? dir : ".\\";
-    if (pattern.back() != '\\')
-        pattern += '\\';
-    pattern += "~tessary-XXXXXX";
-    if (pattern.size() >= 260)
-        return false;
-    std::string native = NativePath(pattern.c_str());
-    int fd = mkstemp(&native[0]);
+    int fd = open(NativePath(path).c_str(), O_WRONLY | O_CREAT | O_EXCL, 0666);
     if (fd < 0)
         return false;
     close(fd);
-    // Hand back the name in the caller's form: only the generated suffix differs.
-    pattern.replace(pattern.size() - 6, 6, native.substr(native.size() - 6));
-    std::memcpy(name, pattern.c_str(), pattern.size() + 1);
+    return true;
+}
+
+// Names are resolved as the system would, but kept in the program's form.
+bool FullPath(const char* name, char* full)
+{
+    std::string result;
+    if (name[0] != '/') {
+        char* cwd = getcwd(nullptr, 0);
+        if (cwd == nullptr)
+            return false;
+        result = std::string(cwd) + "/";
+        std::free(cwd);
+    }
+    result += name;
+    if (result.size() >= 260) {
+        errno = ENAMETOOLONG;
+        return false;
+    }
+    std::memcpy(full, result.c_str(), result.size() + 1);
     return true;
 }
 
@@ -226,8 +236,9 @@ bool FlushStream(FILE* stream)
     return fd < 0 || fsync(fd) == 0;
 }
 
-bool ReplaceWith(const char* source, const char* target)
+bool ReplaceWith(const char* source, const char* target, bool* targetKept)
 {
+    *targetKept = true;
     if (ReplaceFails) {
         errno = EACCES;
         return false;
@@ -246,6 +257,8 @@ void ShowSystemError()
 }
 
 const unsigned long OutOfMemoryError = ENOMEM;
+const unsigned long NameTooLongError = ENAMETOOLONG;
+const unsigned long BadNameError = EINVAL;
 
 unsigned long LastSystemError()
 {

@@ -1,4 +1,5 @@
 #include "platform/platform.h"
+#include "platform/win32_hooks.h"
 
 #include <windows.h>
 #include <io.h>
@@ -42,6 +43,8 @@ unsigned __stdcall RunThread(void* start)
 }
 
 }
+
+BOOL(WINAPI* ReplaceFileCall)(LPCSTR, LPCSTR, LPCSTR, DWORD, LPVOID, LPVOID) = ReplaceFileA;
 
 char* AllocBlock(int size)
 {
@@ -87,9 +90,27 @@ FILE* OpenStream(const char* path, const char* mode)
     return fopen(path, mode);
 }
 
-bool MakeTempFile(const char* dir, char* name)
+bool CreateNewFile(const char* path)
 {
-    return GetTempFileNameA(dir[0] != 0 ? dir : ".", "tsy", 0, name) != 0;
+    HANDLE file = CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    CloseHandle(file);
+    return true;
+}
+
+bool FullPath(const char* name, char* full)
+{
+    char result[MAX_PATH];
+    DWORD length = GetFullPathNameA(name, sizeof result, result, nullptr);
+    if (length == 0)
+        return false;
+    if (length >= sizeof result) {
+        SetLastError(ERROR_FILENAME_EXCED_RANGE);
+        return false;
+    }
+    lstrcpyA(full, result);
+    return true;
 }
 
 bool FlushStream(FILE* stream)
@@ -97,19 +118,29 @@ bool FlushStream(FILE* stream)
     return fflush(stream) == 0 && _commit(_fileno(stream)) == 0;
 }
 
-bool ReplaceWith(const char* source, const char* target)
+bool ReplaceWith(const char* source, const char* target, bool* targetKept)
 {
+    *targetKept = true;
     // ReplaceFileA fails on a relative name of the file it replaces (Wine reports
-    // ERROR_DIRECTORY), and names given on the command line are often relative.
+    // ERROR_DIRECTORY).
     char fullSource[MAX_PATH];
     char fullTarget[MAX_PATH];
-    DWORD sourceLength = GetFullPathNameA(source, MAX_PATH, fullSource, nullptr);
-    DWORD targetLength = GetFullPathNameA(target, MAX_PATH, fullTarget, nullptr);
-    if (sourceLength == 0 || sourceLength >= MAX_PATH || targetLength == 0 || targetLength >= MAX_PATH)
+    if (!FullPath(source, fullSource) || !FullPath(target, fullTarget))
         return false;
-    if (GetFileAttributesA(fullTarget) != INVALID_FILE_ATTRIBUTES)
-        return ReplaceFileA(fullTarget, fullSource, nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr) != FALSE;
-    return MoveFileExA(fullSource, fullTarget, MOVEFILE_WRITE_THROUGH) != FALSE;
+    if (GetFileAttributesA(fullTarget) == INVALID_FILE_ATTRIBUTES)
+        return MoveFileExA(fullSource, fullTarget, MOVEFILE_WRITE_THROUGH) != FALSE;
+    if (ReplaceFileCall(fullTarget, fullSource, nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr))
+        return true;
+    DWORD error = GetLastError();
+    if (error != ERROR_UNABLE_TO_MOVE_REPLACEMENT && error != ERROR_UNABLE_TO_MOVE_REPLACEMENT_2)
+        return false;
+    // The old file may have left its name already (deleted, or kept under another name): the
+    // new one has to take that name now, or the user has to learn where it is.
+    if (MoveFileExA(fullSource, fullTarget, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        return true;
+    *targetKept = false;
+    SetLastError(error);
+    return false;
 }
 
 bool RemoveFile(const char* path)
@@ -166,6 +197,8 @@ bool StartThread(void (*procedure)(void*), void* argument)
 }
 
 const unsigned long OutOfMemoryError = ERROR_NOT_ENOUGH_MEMORY;
+const unsigned long NameTooLongError = ERROR_FILENAME_EXCED_RANGE;
+const unsigned long BadNameError = ERROR_INVALID_NAME;
 
 unsigned long LastSystemError()
 {

@@ -30,6 +30,9 @@ void InsertByte(char b)
 
 void InsertText(const char* bytes, int count)
 {
+    // A document that could not get its first line has nothing to type into.
+    if (View.caret.line == nullptr)
+        return;
     for (int i = 0; i < count; ++i) {
         char b = bytes[i];
         if (b == '\r' && i + 1 < count && bytes[i + 1] == '\n')

@@ -1,5 +1,4 @@
 #include "view/edit_view.h"
-#include "document/document_commands.h"
 #include "document/document_lock.h"
 #include "document/editor_record.h"
 #include "layout/paint_view.h"
@@ -21,7 +20,7 @@ EditView* ViewOf(HWND window)
 void OnCreate(HWND window, const CREATESTRUCTA& create)
 {
     SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create.lpCreateParams));
-    NewDocument();
+    ShowEmptyDocument();
     SetViewSize(create.cx, create.cy);
 }
 
@@ -36,6 +35,8 @@ void OnPaint(HWND window)
 void MoveAndShow(void (*move)())
 {
     DocumentGuard guard;
+    if (View.caret.line == nullptr)
+        return;
     move();
     PlaceCaret();
     EnsureCaretVisible();

@@ -4,9 +4,11 @@
 #include "document/editor_record.h"
 #include "document/text_line.h"
 #include "layout/paint_view.h"
+#include "platform/platform.h"
 #include "view/caret_moves.h"
 
 #include <cstring>
+#include <new>
 
 void (*DocumentShown)() = nullptr;
 
@@ -77,6 +79,15 @@ bool FindLineTop(const TextLine* line, int* top)
     return false;
 }
 
+}
+
+void ShowEmptyDocument()
+{
+    View.firstLine = new (std::nothrow) TextLine;
+    View.path[0] = 0;
+    ResetView();
+    if (View.firstLine == nullptr)
+        ShowSystemError(OutOfMemoryError);
 }
 
 void ResetView()

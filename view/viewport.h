@@ -8,6 +8,10 @@
 // states can follow it. Null until the application shell sets it.
 extern void (*DocumentShown)();
 
+// Installs one empty untitled line as the document and resets the view: the window's first
+// document, and what New leaves. Without memory for the line the document has none, which
+// every key, paint and command allows for, and the user is told.
+void ShowEmptyDocument();
 // Makes the font, points the view and caret at the start of firstLine and measures the document.
 void ResetView();
 // Re-measures every line, adds the row changes to the totals and sets both scroll bars.

@@ -1,5 +1,5 @@
 #include "tests/app/main_window_fixture.h"
-#include "document/document_commands.h"
+#include "app/document_commands.h"
 #include "document/document_lock.h"
 
 #include <random>

@@ -143,7 +143,8 @@ protected:
     bool Open(const std::string& bytes)
     {
         Prepare(bytes);
-        return ReadDocument(View);
+        unsigned long error = 0;
+        return ReadDocument(View, &error);
     }
     void Prepare(const std::string& bytes)
     {
@@ -281,7 +282,8 @@ TEST_F(BackgroundLoadTest, AWorkerThatCannotOpenTheFileReadsNothingAndSaysSo)
 {
     Prepare(Joined(MakeFileLines(1000, 400), "\r\n"));
     FailOpensAfter(1);
-    ASSERT_TRUE(ReadDocument(View));
+    unsigned long error = 0;
+    ASSERT_TRUE(ReadDocument(View, &error));
     ASSERT_TRUE(WaitForLoad());
     EXPECT_EQ(reports.ended, 1);
     EXPECT_FALSE(reports.complete);

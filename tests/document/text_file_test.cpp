@@ -50,7 +50,8 @@ protected:
         UsePath(path);
         DestroyLines(view.firstLine);
         view.firstLine = nullptr;
-        EXPECT_TRUE(ReadDocument(view));
+        EXPECT_TRUE(ReadDocument(view, &readError));
+        EXPECT_EQ(readError, 0u);
         return LinesOf(view.firstLine);
     }
 
@@ -61,12 +62,14 @@ protected:
         view.firstLine = MakeLines(lines);
         std::string path = PathOf("saved.txt");
         UsePath(path);
-        EXPECT_TRUE(WriteDocument(view));
+        EXPECT_TRUE(WriteDocument(view, kept));
         return ReadFileBytes(path);
     }
 
     std::string folder;
     EditView view;
+    char kept[PathSize];
+    unsigned long readError = 0;
 };
 
 }
@@ -126,7 +129,7 @@ TEST_F(TextFileTest, SavingToARelativeNameReplacesTheFileInTheCurrentFolder)
 #endif
     UsePath("relative.txt");
     view.firstLine = MakeLines({"new", ""});
-    bool saved = WriteDocument(view);
+    bool saved = WriteDocument(view, kept);
 #ifdef _WIN32
     SetCurrentDirectoryA(previous);
 #else
@@ -142,7 +145,7 @@ TEST_F(TextFileTest, SavingCreatesTheMissingDirectoriesOfThePath)
     std::string path = folder + "\\x\\y\\z.txt";
     UsePath(path);
     view.firstLine = MakeLines({"z"});
-    ASSERT_TRUE(WriteDocument(view));
+    ASSERT_TRUE(WriteDocument(view, kept));
     EXPECT_TRUE(DirectoryExists(folder + "\\x"));
     EXPECT_TRUE(DirectoryExists(folder + "\\x\\y"));
     EXPECT_EQ(ReadFileBytes(path), "z");
@@ -156,7 +159,7 @@ TEST_F(TextFileTest, ATrailByteBackslashIsNotADirectorySeparator)
     EXPECT_EQ(LastSeparator(path.c_str()), static_cast<int>(folder.size()) + 3);
     UsePath(path);
     view.firstLine = MakeLines({"x"});
-    ASSERT_TRUE(WriteDocument(view));
+    ASSERT_TRUE(WriteDocument(view, kept));
     EXPECT_EQ(FolderEntries(folder), Lines({"\x95\x5c"}));
     EXPECT_EQ(ReadFileBytes(path), "x");
 
@@ -180,7 +183,7 @@ TEST_F(TextFileTest, ReadingFromAMissingDirectoryCreatesItAndFails)
 {
     std::string path = folder + "\\missing\\file.txt";
     UsePath(path);
-    EXPECT_FALSE(ReadDocument(view));
+    EXPECT_FALSE(ReadDocument(view, &readError));
     EXPECT_EQ(view.firstLine, nullptr);
     EXPECT_TRUE(DirectoryExists(folder + "\\missing"));
 }
@@ -194,7 +197,7 @@ TEST_F(TextFileTest, ASaveThatFailsHalfwayLeavesTheOldFile)
     view.firstLine = MakeLines({longLine, longLine});
     UsePath(path);
     FailStreamsAfter(5000);
-    EXPECT_FALSE(WriteDocument(view));
+    EXPECT_FALSE(WriteDocument(view, kept));
     FailStreamsAfter(-1);
     EXPECT_EQ(ReadFileBytes(path), "the old bytes");
     EXPECT_EQ(FolderEntries(folder), Lines({"saved.txt"}));
@@ -207,7 +210,7 @@ TEST_F(TextFileTest, ASaveThatCannotReplaceTheFileLeavesItAndCleansUp)
     view.firstLine = MakeLines({"new"});
     UsePath(path);
     FailReplace(true);
-    EXPECT_FALSE(WriteDocument(view));
+    EXPECT_FALSE(WriteDocument(view, kept));
     EXPECT_EQ(ReadFileBytes(path), "the old bytes");
     EXPECT_EQ(FolderEntries(folder), Lines({"saved.txt"}));
 }
@@ -218,7 +221,7 @@ TEST_F(TextFileTest, AReadErrorEndsTheReadingAndKeepsTheLinesSoFar)
     ASSERT_TRUE(WriteFileBytes(path, "abc\ndefgh\nij"));
     UsePath(path);
     FailStreamsAfter(5);
-    EXPECT_TRUE(ReadDocument(view));
+    EXPECT_TRUE(ReadDocument(view, &readError));
     EXPECT_EQ(LinesOf(view.firstLine), Lines({"abc", "d"}));
 }
 #else
@@ -230,7 +233,7 @@ TEST_F(TextFileTest, ASaveOverAFileInUseFailsAndLeavesIt)
     ASSERT_NE(held, INVALID_HANDLE_VALUE);
     view.firstLine = MakeLines({"new"});
     UsePath(path);
-    EXPECT_FALSE(WriteDocument(view));
+    EXPECT_FALSE(WriteDocument(view, kept));
     CloseHandle(held);
     EXPECT_EQ(ReadFileBytes(path), "the old bytes");
     // Wine's ReplaceFileA leaves a work file of its own ("rf….tmp") when it fails; ours must go.

@@ -1,4 +1,4 @@
-#include "document/document_commands.h"
+#include "app/document_commands.h"
 #include "document/editor_record.h"
 #include "document/text_line.h"
 #include "tests/test_support.h"

@@ -1,0 +1,20 @@
+// The commands that replace or store the one document: new, open here, save, save as, and the
+// question whether unsaved changes are to be saved. They ask the user with boxes and dialogs;
+// while one of them waits for an answer, or while a large file loads, another command that would
+// replace or save the document is refused, so no command ever runs inside another.
+#pragma once
+
+bool NewDocument();
+// Opens path (or asks for a name with the Open dialog when path is null) in this window.
+bool OpenInPlace(const char* path);
+// Asks about unsaved changes; true once the old lines may go and have been destroyed.
+bool QuerySave();
+bool SaveDocument();
+bool SaveDocumentAs();
+// The system asks whether the session may end: asks about unsaved changes as QuerySave does, but
+// the document stays whole, since the session may still go on.
+bool MayEndSession();
+
+// Makes the full path of a name the user gave in name (PathSize bytes). A name that cannot be a
+// document's (too long, or with a double quote) is refused with the system's text for the reason.
+bool TakeDocumentName(const char* given, char* name);
