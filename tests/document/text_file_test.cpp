@@ -261,3 +261,36 @@ TEST_F(TextFileTest, OpeningOnTheSystemDriveCreatesBothMissingLevels)
     RemoveDirectoryA(top.c_str());
 }
 #endif
+
+TEST_F(TextFileTest, TheNewFileOfASaveIsNamedBesideTheDocumentAndNeverLongerThanItsName)
+{
+    char name[PathSize];
+    ASSERT_TRUE(NameBeside("C:\\dir\\document.txt", 0, name));
+    EXPECT_STREQ(name, "C:\\dir\\~tsy0000.tmp");
+    ASSERT_TRUE(NameBeside("C:\\dir\\document.txt", 37, name));
+    EXPECT_STREQ(name, "C:\\dir\\~tsy0011.tmp");
+    // Short names get names of their own length, as many as their bytes allow.
+    ASSERT_TRUE(NameBeside("C:\\dir/ab", 36 * 36 - 1, name));
+    EXPECT_STREQ(name, "C:\\dir/zz");
+    EXPECT_FALSE(NameBeside("C:\\dir/ab", 36 * 36, name));
+    ASSERT_TRUE(NameBeside("\x95\x5c", 3, name));
+    EXPECT_STREQ(name, "03");
+    EXPECT_FALSE(NameBeside("C:\\dir\\", 0, name)) << "a folder has no name to stand beside";
+}
+
+TEST_F(TextFileTest, ADocumentWhosePathFillsAPathToItsLastByteSaves)
+{
+    // The one-byte name that fills the path is also the first name a new file beside it would
+    // get: the new file must take another.
+    std::string deep = folder + "/" + std::string(257 - folder.size() - 1, 'f');
+    CreateDirectories(deep.c_str());
+    ASSERT_TRUE(DirectoryExists(deep));
+    std::string path = deep + "/0";
+    ASSERT_EQ(path.size(), 259u);
+    UsePath(path);
+    view.firstLine = MakeLines({"one", "two"});
+    ASSERT_TRUE(WriteDocument(view, kept));
+    EXPECT_EQ(ReadFileBytes(path), "one\r\ntwo");
+    ASSERT_TRUE(WriteDocument(view, kept));
+    EXPECT_EQ(FolderEntries(deep), Lines({"0"}));
+}

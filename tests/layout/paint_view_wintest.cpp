@@ -389,6 +389,12 @@ TEST_F(Painting, TheFontIsMadeFromTheHeightAndItsMetricsGiveTheCellWidth)
     MakeFont(dc, 14, std::string(40, 'F').c_str(), TextColor, BackColor, 0, 0);
     GetObjectA(View.font, sizeof font, &font);
     EXPECT_EQ(std::string(font.lfFaceName), std::string(LF_FACESIZE - 1, 'F'));
+
+    // Without metrics (no device context to ask) cells still have a width to divide by.
+    MakeFont(nullptr, 14, "FixedSys", TextColor, BackColor, 0, 0);
+    EXPECT_GE(CellWidth, 1);
+    MakeFont(dc, 14, "FixedSys", TextColor, BackColor, 0, 0);
+    EXPECT_EQ(CellWidth, 7);
 }
 
 TEST_F(Painting, RemakingTheFontReplacesTheFontAndBrushesAndStoresTheColours)
