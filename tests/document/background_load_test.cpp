@@ -316,3 +316,34 @@ TEST_F(BackgroundLoadTest, ALineThatCannotGrowIsReportedAndTheLoadGoesOn)
 #endif
 
 }
+
+namespace {
+
+std::atomic<bool> EndedWithWorkDone{false};
+
+void RecordEnd(bool, unsigned long)
+{
+    EndedWithWorkDone = LoadReadToEnd();
+}
+
+}
+
+TEST_F(BackgroundLoadTest, TheWindowMayFinishALoadOnlyOnceItsWorkerHasEnded)
+{
+    LoadEnded = RecordEnd;
+    EndedWithWorkDone = false;
+    LockDocument();
+    ASSERT_TRUE(Open(Joined(MakeFileLines(1000, 400), "\r\n")));
+    // The worker waits for the lock: an end of load announced now is not the worker's.
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    EXPECT_TRUE(LoadInProgress());
+    EXPECT_FALSE(LoadReadToEnd());
+    UnlockDocument();
+    for (int waited = 0; !LoadReadToEnd() && waited < 20000; ++waited)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    EXPECT_TRUE(LoadReadToEnd());
+    EXPECT_TRUE(EndedWithWorkDone);
+    FinishLoad();
+    EXPECT_FALSE(LoadReadToEnd());
+    EXPECT_FALSE(LoadInProgress());
+}
