@@ -105,6 +105,7 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_COMMAND: return OnCommand(window, wParam, lParam);
     case WM_SYSCOMMAND: return OnSysCommand(window, wParam, lParam);
     case WM_DROPFILES: OpenDroppedFiles(reinterpret_cast<HDROP>(wParam)); return 0;
+    case WM_CLOSE: CloseMainWindow(); return 0;
     case WM_QUERYENDSESSION: return MayEndSession() ? TRUE : FALSE;
     }
     return DefWindowProcA(window, message, wParam, lParam);

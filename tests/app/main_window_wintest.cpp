@@ -144,13 +144,21 @@ TEST_F(MainWindowTest, ExitOnAnUnchangedDocumentClosesWithoutAsking)
     EXPECT_FALSE(IsWindow(MainWindow));
 }
 
-TEST_F(MainWindowTest, CloseSentByAnotherProgramClosesWithoutAsking)
+// Other programs close windows with WM_CLOSE (a task manager's End task, a script): unsaved
+// changes must not go without the question.
+TEST_F(MainWindowTest, CloseSentByAnotherProgramAsksAsTheCloseBoxDoes)
 {
-    Type("lost");
-    BoxAnswerer answer(IDCANCEL);
+    Type("kept");
+    {
+        BoxAnswerer answer(IDCANCEL);
+        SendMessageA(MainWindow, WM_CLOSE, 0, 0);
+        EXPECT_EQ(answer.Seen().text, "ファイルを保存しますか？");
+        EXPECT_TRUE(IsWindow(MainWindow));
+        EXPECT_EQ(LinesOf(View.firstLine), std::vector<std::string>({"kept"}));
+    }
+    BoxAnswerer answer(IDNO);
     SendMessageA(MainWindow, WM_CLOSE, 0, 0);
     answer.Seen();
-    EXPECT_FALSE(answer.Answered());
     EXPECT_FALSE(IsWindow(MainWindow));
 }
 
