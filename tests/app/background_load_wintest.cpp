@@ -227,3 +227,27 @@ TEST_F(BackgroundLoadWindowTest, EverythingAUserCanDoDuringALargeLoadKeepsTheDoc
 }
 
 }
+
+TEST_F(BackgroundLoadWindowTest, TheSessionWaitsForALoadOnlyWhenThereAreChangesToLose)
+{
+    std::string path = Path("large.txt");
+    ASSERT_TRUE(WriteFileBytes(path, Joined(NumberedLines(2000, 300))));
+    // Holding the document keeps the worker from finishing while the system asks.
+    LockDocument();
+    OpenDocument(path.c_str());
+    ASSERT_TRUE(LoadInProgress());
+    {
+        BoxAnswerer none(IDOK);
+        EXPECT_EQ(SendMessageA(MainWindow, WM_QUERYENDSESSION, 0, 0), TRUE);
+        none.Seen();
+        EXPECT_FALSE(none.Answered());
+    }
+    Type("typed");
+    BoxAnswerer answer(IDOK);
+    EXPECT_EQ(SendMessageA(MainWindow, WM_QUERYENDSESSION, 0, 0), FALSE);
+    EXPECT_EQ(answer.Seen().text, RefusalText);
+    UnlockDocument();
+    ASSERT_TRUE(PumpUntilLoaded());
+    EXPECT_TRUE(View.modified);
+    EXPECT_EQ(ReadFileBytes(path), Joined(NumberedLines(2000, 300)));
+}
