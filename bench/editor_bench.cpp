@@ -161,7 +161,8 @@ Loaded Load(long bytes)
     LoadProgress = SendStatus;
 #endif
     Clock::time_point start = Clock::now();
-    if (!ReadDocument(View)) {
+    unsigned long error = 0;
+    if (!ReadDocument(View, &error) || error != 0) {
         std::printf("the file could not be read\n");
         std::exit(1);
     }

@@ -110,7 +110,8 @@ bool OpenInPlace(const char* path)
     if (!QuerySave())
         return false;
     std::strcpy(View.path, name);
-    if (!ReadDocument(View)) {
+    unsigned long readError = 0;
+    if (!ReadDocument(View, &readError)) {
         DWORD error = GetLastError();
         if (FileExists(View.path)) {
             SetLastError(error);
@@ -119,6 +120,8 @@ bool OpenInPlace(const char* path)
         InstallEmptyDocument();
     }
     ResetView();
+    if (readError != 0)
+        ShowSystemError(readError);
     return true;
 }
 

@@ -8,13 +8,17 @@ class EditView;
 class TextLine;
 
 // Reads view.path into a new line list headed by view.firstLine. False when the file cannot be
-// opened; nothing is changed then.
-bool ReadDocument(EditView& view);
+// opened; nothing is changed then. A read that stops before the end of the file (a read error,
+// or no memory for a line or its bytes) keeps the lines read so far, empties view.path so that
+// no save can put them in place of the whole file, and leaves the system's error code in *error;
+// *error is 0 otherwise, and when a large file was handed to the loader.
+bool ReadDocument(EditView& view, unsigned long* error);
 // Writes the lines to view.path. The old file is replaced only once the new bytes are all on
 // disk, so a failed save leaves it as it was.
 bool WriteDocument(EditView& view);
-// Appends the next line of the stream to line. True when a terminator ended it, false at the end
-// of the file (or when the stream fails).
+// Appends the next line of the stream to line, byte by byte. True when a terminator ended it,
+// false at the end of the file (or when the stream fails). This is the file format's definition
+// of a line; documents are read by the faster LineReader (line_reader.h), which must agree.
 bool ReadLine(TextLine* line, FILE* stream);
 // Writes the line's bytes and, when a line follows, SaveLineEnding.
 bool WriteLine(const TextLine* line, FILE* stream);

@@ -38,8 +38,11 @@ bool RemoveFile(const char* path);
 void ShowSystemError();
 // The calling thread's last error, and the same box for an error code kept from another thread.
 unsigned long LastSystemError();
-// The system's code for running out of memory.
+// Makes error the calling thread's last error, for a failure that the system did not report.
+void SetSystemError(unsigned long error);
+// The system's codes for running out of memory and for a read that failed without saying why.
 extern const unsigned long OutOfMemoryError;
+extern const unsigned long ReadFailedError;
 void ShowSystemError(unsigned long error);
 
 // The one lock between the user-interface thread and the loader thread, around every use of

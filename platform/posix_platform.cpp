@@ -246,6 +246,12 @@ void ShowSystemError()
 }
 
 const unsigned long OutOfMemoryError = ENOMEM;
+const unsigned long ReadFailedError = EIO;
+
+void SetSystemError(unsigned long error)
+{
+    errno = static_cast<int>(error);
+}
 
 unsigned long LastSystemError()
 {
@@ -254,7 +260,7 @@ unsigned long LastSystemError()
 
 void ShowSystemError(unsigned long error)
 {
-    errno = static_cast<int>(error);
+    SetSystemError(error);
     ShowSystemError();
 }
 

@@ -166,6 +166,12 @@ bool StartThread(void (*procedure)(void*), void* argument)
 }
 
 const unsigned long OutOfMemoryError = ERROR_NOT_ENOUGH_MEMORY;
+const unsigned long ReadFailedError = ERROR_READ_FAULT;
+
+void SetSystemError(unsigned long error)
+{
+    SetLastError(error);
+}
 
 unsigned long LastSystemError()
 {
@@ -174,7 +180,7 @@ unsigned long LastSystemError()
 
 void ShowSystemError(unsigned long error)
 {
-    SetLastError(error);
+    SetSystemError(error);
     ShowSystemError();
 }
 
