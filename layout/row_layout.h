@@ -42,6 +42,11 @@ public:
     // Places the character at pos. False, with nothing changed, at the terminator.
     bool Step();
     bool AtEnd() const;
+    // Places, as Step would one by one, every character from pos on that stays on the current
+    // row and ends at most at maxX, stopping at the first boundary at or after end. Between two
+    // tabs a character takes one cell per byte, whatever its kind, so a stretch of bytes is
+    // placed at once. False when nothing was placed.
+    bool Run(int end, int maxX);
 
     int pos;
     int x;
@@ -57,7 +62,12 @@ public:
     bool startedRow;
 
 private:
+    int NextTab(int from, int before) const;
+    bool IsBoundary(int at, int from) const;
+    void PlaceTab(int tabStop);
+
     const char* text;
+    int length;
     int originX;
     bool wrapping;
     int limit;

@@ -4,6 +4,8 @@
 #include "tests/test_support.h"
 
 #include <gtest/gtest.h>
+#include <cstdio>
+#include <random>
 #include <string>
 #include <utility>
 #include <vector>
@@ -168,4 +170,117 @@ TEST_F(RowLayout, TheWalkReportsTheCellsOfEachCharacterForPainting)
     EXPECT_EQ(steps, (Strings{"0:1@100,50+7", "1:1@107,50+7", "2:1@114,50+14", "3:2@128,50+14",
                               "5:1@142,50+7", "6:1@149,50+7", "7:1@156,50+7", "8:1@163,50+7",
                               "9:1@100,64+7/", "10:1@107,64+7"}));
+}
+
+namespace {
+
+// Bytes that exercise every rule of the walk: tabs, lead bytes (which pair with whatever
+// follows, a tab or another lead included), trail bytes that look like leads, and 0x5C.
+std::string RandomLine(std::mt19937& random, int length)
+{
+    const char alphabet[] = {'a', 'b', '\t', '\x82', '\xa0', '\x95', '\x5c', '\x81', '\xe0', ' '};
+    std::string bytes;
+    for (int i = 0; i < length; ++i)
+        bytes += alphabet[random() % sizeof alphabet];
+    return bytes;
+}
+
+// Measuring as the walk defines it, one step at a time.
+LineMeasure MeasureStepwise(TextLine& line, const LayoutRect& rect)
+{
+    LineMeasure result = {0, 0};
+    int rows = 1;
+    if (line.length != 0 && rect.top < rect.bottom) {
+        RowWalk walk(line, rect.left, rect.top, rect.right);
+        while (walk.Step()) {
+            if (walk.x > result.extent)
+                result.extent = walk.x;
+            if (walk.y >= rect.bottom)
+                break;
+        }
+        rows = walk.rows;
+    }
+    result.rowDelta = rows - line.rowCount;
+    return result;
+}
+
+std::string State(const RowWalk& walk)
+{
+    char text[160];
+    std::snprintf(text, sizeof text, "pos %d x %d y %d rows %d char %d+%d at %d,%d w %d tab %d",
+                  walk.pos, walk.x, walk.y, walk.rows, walk.charPos, walk.charBytes, walk.charX,
+                  walk.charY, walk.charWidth, walk.charIsTab);
+    return text;
+}
+
+}
+
+TEST_F(RowLayout, ARunPlacesWhatStepsOneByOneWouldUpToItsLimits)
+{
+    std::mt19937 random(11);
+    const int modes[] = {-1, 0, 3, 10};
+    for (int round = 0; round < 3000; ++round) {
+        Line(modes[round % 4], RandomLine(random, static_cast<int>(random() % 40)));
+        int originX = -static_cast<int>(random() % 50);
+        int end = static_cast<int>(random() % (line->length + 2));
+        int maxX = static_cast<int>(random() % 300) - 100;
+        RowWalk run(*line, originX, 0, 60);
+        RowWalk steps(*line, originX, 0, 60);
+        // Some characters first, so runs start anywhere in a row.
+        int before = static_cast<int>(random() % 4);
+        for (int i = 0; i < before; ++i) {
+            run.Step();
+            steps.Step();
+        }
+        bool placed = run.Run(end, maxX);
+        bool stepped = false;
+        for (;;) {
+            RowWalk next = steps;
+            if (steps.pos >= end || !next.Step() || next.startedRow || next.x > maxX)
+                break;
+            steps = next;
+            stepped = true;
+        }
+        ASSERT_EQ(placed, stepped) << "round " << round;
+        ASSERT_EQ(State(run), State(steps)) << "round " << round << " end " << end << " maxX " << maxX;
+    }
+}
+
+TEST_F(RowLayout, MeasuringByRunsGivesWhatMeasuringStepByStepGives)
+{
+    std::mt19937 random(7);
+    const int modes[] = {-1, 0, 1, 4, 10};
+    for (int round = 0; round < 3000; ++round) {
+        Line(modes[round % 5], RandomLine(random, static_cast<int>(random() % 120)));
+        LayoutRect rect = {0, 0, static_cast<int>(random() % 120), static_cast<int>(random() % 60)};
+        LineMeasure expected = MeasureStepwise(*line, rect);
+        LineMeasure measured = MeasureLine(*line, rect);
+        ASSERT_EQ(measured.extent, expected.extent) << "round " << round;
+        ASSERT_EQ(measured.rowDelta, expected.rowDelta) << "round " << round;
+    }
+}
+
+TEST_F(RowLayout, PointsOfEveryBoundaryAgreeWithTheStepwiseWalk)
+{
+    std::mt19937 random(5);
+    const int modes[] = {-1, 0, 2, 10};
+    for (int round = 0; round < 500; ++round) {
+        Line(modes[round % 4], RandomLine(random, static_cast<int>(random() % 60)));
+        View.clientWidth = static_cast<int>(random() % 100);
+        RowWalk walk(*line, 0, 0, View.clientWidth);
+        std::vector<std::pair<int, LayoutPoint>> boundaries;
+        while (walk.Step())
+            boundaries.push_back({walk.pos, LayoutPoint{walk.x, walk.y}});
+        for (int pos = 1; pos <= line->length; ++pos) {
+            View.caret.pos = pos;
+            LayoutPoint expected = {0, 0};
+            for (const auto& boundary : boundaries)
+                if (boundary.first == pos)
+                    expected = boundary.second;
+            LayoutPoint point = PosToPoint(*line);
+            ASSERT_EQ(point.x, expected.x) << "round " << round << " pos " << pos;
+            ASSERT_EQ(point.y, expected.y) << "round " << round << " pos " << pos;
+        }
+        ASSERT_EQ(LineRows(*line), walk.rows);
+    }
 }
