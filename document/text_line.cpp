@@ -1,5 +1,6 @@
 #include "document/text_line.h"
 #include "platform/platform.h"
+#include <atomic>
 #include <climits>
 #include <cstring>
 #include <new>
@@ -14,6 +15,9 @@ const int RoundingFrom = 4096;
 // reads as a valid empty line (capacity 1 holds just the terminator) and every write into it
 // first asks for a real block, so nothing ever writes here.
 char NoBlock[1] = {0};
+
+// Lines are made and destroyed on the loader's thread too.
+std::atomic<unsigned> Edits{0};
 
 bool HasBlock(const TextLine& line)
 {
@@ -64,6 +68,7 @@ TextLine::TextLine() : text(nullptr), length(0), capacity(0), rowCount(0), prev(
 
 TextLine::~TextLine()
 {
+    ++Edits;
     if (HasBlock(*this))
         FreeBlock(text);
 }
@@ -91,6 +96,8 @@ bool TextLine::InsertByte(int pos, char b)
         b = '*';
     if (length + 1 >= capacity && !Grow(capacity + GrowthStep))
         return false;
+    if (pos < length)
+        ++Edits;
     std::memmove(text + pos + 1, text + pos, static_cast<size_t>(length - pos) + 1);
     text[pos] = b;
     ++length;
@@ -123,6 +130,7 @@ bool TextLine::SetText(const char* src, int len)
 {
     if (len > capacity - 1 && !Grow(len + GrowthStep))
         return false;
+    ++Edits;
     length = len;
     std::memcpy(text, src, static_cast<size_t>(len));
     if (HasBlock(*this))
@@ -146,6 +154,7 @@ bool TextLine::SplitAt(int pos)
         return false;
     }
     InsertAfter(tail);
+    ++Edits;
     if (HasBlock(*this))
         text[pos] = 0;
     length = pos;
@@ -159,6 +168,11 @@ void TextLine::InsertAfter(TextLine* line)
     if (next != nullptr)
         next->prev = line;
     next = line;
+}
+
+unsigned LineEdits()
+{
+    return Edits;
 }
 
 void DestroyLines(TextLine* first)

@@ -41,3 +41,9 @@ void DestroyLines(TextLine* first);
 // was asked for; large ones are rounded up to the next step of a series that grows by at most
 // half, so that a line that keeps growing by a fixed step is copied only O(log n) times.
 int LineBlockSize(int size);
+
+// Counts the changes that can alter bytes a line already had: an insertion before its end,
+// replacing or cutting its bytes, destroying a line. Appending alters nothing before the end.
+// What is worked out from a line's first bytes (as the row walk keeps) holds while this count
+// stands still.
+unsigned LineEdits();

@@ -8,13 +8,61 @@
 
 RowWalk::RowWalk(const TextLine& line, int originX, int originY, int windowRight)
     : pos(0), x(originX), y(originY), rows(1), charPos(0), charBytes(0), charX(originX),
-      charY(originY), charWidth(0), charIsTab(false), startedRow(false), text(line.text),
+      charY(originY), charWidth(0), charIsTab(false), startedRow(false), line(&line), text(line.text),
       length(line.length), originX(originX), wrapping(WrapMode >= 0), limit(originX)
 {
     if (WrapMode == 0)
         limit += windowRight;
     else if (WrapMode > 0)
         limit += WrapMode * CellWidth;
+}
+
+namespace {
+
+// Where a long unwrapped run of a line ended, as offsets from the origin. Without wrapping a
+// position's x depends only on the bytes before it, so this holds until those change. It spares
+// painting a view scrolled to the end of a long line, and finding the caret there, a walk of
+// the whole line for every key typed.
+struct Checkpoint {
+    const TextLine* line;
+    unsigned edits;
+    int cellWidth;
+    int tabWidth;
+    int pos;
+    int x;
+    int charPos;
+    int charBytes;
+    int charX;
+    bool charIsTab;
+};
+
+Checkpoint Kept = {nullptr, 0, 0, 0, 0, 0, 0, 0, 0, false};
+
+// Shorter runs cost less than keeping them.
+const int KeptFrom = 65536;
+
+}
+
+bool RowWalk::Resume(int end, int maxX)
+{
+    const Checkpoint& kept = Kept;
+    if (kept.line != line || kept.edits != LineEdits() || kept.cellWidth != CellWidth || kept.tabWidth != TabWidth ||
+        kept.pos <= pos || kept.pos > end || kept.pos > length || originX + kept.x > maxX)
+        return false;
+    pos = kept.pos;
+    x = originX + kept.x;
+    charPos = kept.charPos;
+    charBytes = kept.charBytes;
+    charX = originX + kept.charX;
+    charIsTab = kept.charIsTab;
+    return true;
+}
+
+void RowWalk::Keep() const
+{
+    Checkpoint kept = {line, LineEdits(), CellWidth, TabWidth, pos, x - originX, charPos, charBytes, charX - originX,
+                       charIsTab};
+    Kept = kept;
 }
 
 bool RowWalk::AtEnd() const
@@ -103,7 +151,8 @@ bool RowWalk::Run(int end, int maxX)
     if (wrapping && limit < maxX)
         maxX = limit;
     int tabStop = TabWidth * CellWidth;
-    bool placed = false;
+    int from = pos;
+    bool placed = !wrapping && Resume(end, maxX);
     while (pos < end && pos < length) {
         long long room = x < maxX ? (static_cast<long long>(maxX) - x) / CellWidth : 0;
         int fits = room < length - pos ? static_cast<int>(room) : length - pos;
@@ -140,6 +189,8 @@ bool RowWalk::Run(int end, int maxX)
         charWidth = x - charX;
         startedRow = false;
     }
+    if (!wrapping && pos - from >= KeptFrom)
+        Keep();
     return placed;
 }
 

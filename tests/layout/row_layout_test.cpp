@@ -284,3 +284,39 @@ TEST_F(RowLayout, PointsOfEveryBoundaryAgreeWithTheStepwiseWalk)
         ASSERT_EQ(LineRows(*line), walk.rows);
     }
 }
+
+TEST_F(RowLayout, WhereALongLineWasLastWalkedHoldsOnlyUntilItsBytesChange)
+{
+    // Long enough for the walk to keep where its runs ended.
+    std::mt19937 random(3);
+    Line(-1, RandomLine(random, 200000));
+    auto pointAt = [&](int target) {
+        View.caret.pos = target;
+        return PosToPoint(*line).x;
+    };
+    auto stepwiseAt = [&](int target) {
+        RowWalk walk(*line, 0, 0, 0);
+        while (walk.pos < target && walk.Step()) {
+        }
+        return walk.pos == target ? walk.x : 0;
+    };
+    for (int round = 0; round < 60; ++round) {
+        int kept = line->length - 5000 - static_cast<int>(random() % 1000);
+        pointAt(kept);
+        // A tab or a letter before the kept place moves everything after it; one after it, or
+        // appended, moves nothing before.
+        int pos = PrevCharPos(*line, static_cast<int>(random() % line->length) + 1);
+        if (round % 3 == 2)
+            line->AppendByte('\t');
+        else
+            line->InsertByte(pos < 0 ? 0 : pos, round % 3 == 0 ? '\t' : 'q');
+        int target = kept + static_cast<int>(random() % 3000);
+        ASSERT_EQ(pointAt(target), stepwiseAt(target)) << "round " << round;
+    }
+    LayoutRect rect = {0, 0, 100, 100};
+    LineMeasure stepwise = MeasureStepwise(*line, rect);
+    EXPECT_EQ(MeasureLine(*line, rect).extent, stepwise.extent);
+    line->InsertByte(0, '\t');
+    stepwise = MeasureStepwise(*line, rect);
+    EXPECT_EQ(MeasureLine(*line, rect).extent, stepwise.extent);
+}
