@@ -4,7 +4,8 @@
 // Each case runs in a process of its own, so its peak memory is its own; scripts/bench runs them
 // all and prints the table.
 //
-// Usage: editor_bench read MB | long MB | relayout MB | paint | type MB
+// Usage: editor_bench read MB [silent] | long MB | paint | type MB
+// "silent" leaves out the progress texts, to show what their round trips to the window cost.
 #include "document/background_load.h"
 #include "document/editor_record.h"
 #include "document/text_file.h"
@@ -24,7 +25,9 @@
 
 #ifdef _WIN32
 #include <windows.h>
+#include <commctrl.h>
 #include <psapi.h>
+#include "app/load_status.h"
 #include "layout/paint_view.h"
 #include "view/viewport.h"
 #else
@@ -93,32 +96,15 @@ double PeakMemory()
 }
 
 #ifdef _WIN32
-// The window thread's side of the progress texts: the worker sends each to a window of this
-// thread and waits for it, as it does to the status bar in the program.
-HWND StatusWindow = nullptr;
-int StatusTexts = 0;
-
-LRESULT CALLBACK StatusProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+// The program's own status bar on this thread, fed by the program's own progress hook.
+void MakeStatusBar()
 {
-    if (message == WM_SETTEXT)
-        ++StatusTexts;
-    return DefWindowProcA(window, message, wParam, lParam);
-}
-
-void MakeStatusWindow()
-{
-    WNDCLASSA windowClass = {};
-    windowClass.lpfnWndProc = StatusProc;
-    windowClass.hInstance = GetModuleHandleA(nullptr);
-    windowClass.lpszClassName = "bench status";
-    RegisterClassA(&windowClass);
-    StatusWindow = CreateWindowExA(0, "bench status", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
-                                   GetModuleHandleA(nullptr), nullptr);
-}
-
-void SendStatus(const char* text)
-{
-    SendMessageA(StatusWindow, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));
+    InitCommonControls();
+    HWND parent = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 400, 100, nullptr, nullptr,
+                                  GetModuleHandleA(nullptr), nullptr);
+    StatusBar = CreateStatusWindowA(WS_CHILD | WS_VISIBLE, "", parent, 1);
+    ConnectLoader();
+    LoadRepaint = nullptr;
 }
 
 void PumpMessages()
@@ -128,14 +114,28 @@ void PumpMessages()
     while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE))
         DispatchMessageA(&message);
 }
+
+// The texts the worker posted and this thread has not yet set.
+void DrainMessages()
+{
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE))
+        DispatchMessageA(&message);
+}
 #else
 void PumpMessages()
 {
     std::this_thread::sleep_for(std::chrono::milliseconds(1));
 }
+
+void DrainMessages()
+{
+}
 #endif
 
 bool LoadComplete = true;
+// Whether the progress texts go to a status bar of the main thread, as in the program.
+bool SendStatusTexts = true;
 
 void Finished(bool complete, unsigned long)
 {
@@ -155,11 +155,12 @@ Loaded Load(long bytes)
 {
     Loaded loaded = {bytes, 0, 0, 0};
     std::strcpy(View.path, FileName);
-    LoadEnded = Finished;
 #ifdef _WIN32
-    MakeStatusWindow();
-    LoadProgress = SendStatus;
+    MakeStatusBar();
 #endif
+    LoadEnded = Finished;
+    if (!SendStatusTexts)
+        LoadProgress = nullptr;
     Clock::time_point start = Clock::now();
     unsigned long error = 0;
     if (!ReadDocument(View, &error) || error != 0) {
@@ -168,6 +169,7 @@ Loaded Load(long bytes)
     }
     while (LoadInProgress())
         PumpMessages();
+    DrainMessages();
     loaded.milliseconds = Milliseconds(start);
     if (!LoadComplete)
         std::printf("the load did not complete\n");
@@ -220,6 +222,13 @@ void MeasureModes(const Loaded& loaded)
     const int modes[] = {-1, 0, 80};
     const char* names[] = {"unwrapped", "at the window", "at 80 columns"};
     double megabytes = loaded.bytes / 1048576.0;
+    // What any walk of the whole document costs: every record and the first byte of its block.
+    Clock::time_point walked = Clock::now();
+    long sum = 0;
+    for (const TextLine* line = View.firstLine; line != nullptr; line = line->next)
+        sum += line->length + line->text[0];
+    double walkMs = Milliseconds(walked);
+    std::printf("walk the lines (sum %ld)     %9.1f ms %9.2f ms/MB\n", sum % 10, walkMs, walkMs / megabytes);
     for (int i = 0; i < 3; ++i) {
         WrapMode = modes[i];
         Clock::time_point start = Clock::now();
@@ -238,9 +247,7 @@ int ReadCase(int megabytes, bool oneLine)
     char what[64];
     std::snprintf(what, sizeof what, "read %d MB %s", megabytes, oneLine ? "one line" : "of lines");
     PrintRead(what, loaded, before);
-#ifdef _WIN32
-    std::printf("%-28s %9d sent\n", "  status texts", StatusTexts);
-#endif
+    std::printf("%-28s %9ld\n", "  status texts", SendStatusTexts ? loaded.lines / 256 : 0);
     MeasureModes(loaded);
     DestroyLines(View.firstLine);
     View.firstLine = nullptr;
@@ -366,11 +373,12 @@ int TypeCase(int megabytes)
 int main(int argc, char** argv)
 {
     if (argc < 2) {
-        std::printf("usage: editor_bench read MB | long MB | paint | type MB\n");
+        std::printf("usage: editor_bench read MB [silent] | long MB | paint | type MB\n");
         return 2;
     }
     std::string what = argv[1];
     int megabytes = argc > 2 ? std::atoi(argv[2]) : 10;
+    SendStatusTexts = argc <= 3 || std::strcmp(argv[3], "silent") != 0;
     if (what == "read")
         return ReadCase(megabytes, false);
     if (what == "long")

@@ -1,8 +1,8 @@
 #include "document/line_reader.h"
+#include "document/byte_search.h"
 #include "document/text_line.h"
 #include "platform/platform.h"
 
-#include <cstring>
 #include <new>
 
 namespace {
@@ -13,8 +13,7 @@ const int BlockBytes = 256 * 1024;
 
 int Find(const char* block, int from, int end, char b)
 {
-    const void* found = std::memchr(block + from, b, static_cast<size_t>(end - from));
-    return found != nullptr ? static_cast<int>(static_cast<const char*>(found) - block) : end;
+    return static_cast<int>(FindByte(block + from, block + end, b) - block);
 }
 
 }

@@ -1,4 +1,5 @@
 #include "document/text_line.h"
+#include "document/byte_search.h"
 #include "platform/platform.h"
 #include <atomic>
 #include <climits>
@@ -35,8 +36,7 @@ int StepsOver(int capacity, int needed)
 void StarZeros(char* bytes, int count)
 {
     char* end = bytes + count;
-    for (char* zero = static_cast<char*>(std::memchr(bytes, 0, static_cast<size_t>(count))); zero != nullptr;
-         zero = static_cast<char*>(std::memchr(zero + 1, 0, static_cast<size_t>(end - zero - 1))))
+    for (char* zero = FindByte(bytes, end, 0); zero != end; zero = FindByte(zero + 1, end, 0))
         *zero = '*';
 }
 

@@ -1,10 +1,10 @@
 #include "layout/row_layout.h"
+#include "document/byte_search.h"
 #include "document/editor_record.h"
 #include "document/text_line.h"
 #include "platform/platform.h"
 
 #include <climits>
-#include <cstring>
 
 RowWalk::RowWalk(const TextLine& line, int originX, int originY, int windowRight)
     : pos(0), x(originX), y(originY), rows(1), charPos(0), charBytes(0), charX(originX),
@@ -126,10 +126,9 @@ bool RowWalk::IsBoundary(int at, int from) const
 int RowWalk::NextTab(int from, int before) const
 {
     while (from < before) {
-        const void* found = std::memchr(text + from, '\t', static_cast<size_t>(before - from));
-        if (found == nullptr)
+        int tab = static_cast<int>(FindByte(text + from, text + before, '\t') - text);
+        if (tab == before)
             break;
-        int tab = static_cast<int>(static_cast<const char*>(found) - text);
         if (IsBoundary(tab, from))
             return tab;
         from = tab + 1;
@@ -154,8 +153,11 @@ bool RowWalk::Run(int end, int maxX)
     int from = pos;
     bool placed = !wrapping && Resume(end, maxX);
     while (pos < end && pos < length) {
-        long long room = x < maxX ? (static_cast<long long>(maxX) - x) / CellWidth : 0;
-        int fits = room < length - pos ? static_cast<int>(room) : length - pos;
+        // The cells left before maxX, counted only when the rest of the line might not fit.
+        long long space = static_cast<long long>(maxX) - x;
+        int fits = length - pos;
+        if (static_cast<long long>(fits) * CellWidth > space)
+            fits = space > 0 ? static_cast<int>(space / CellWidth) : 0;
         int tab = NextTab(pos, pos + fits);
         int take = tab - pos;
         if (take > end - pos) {
@@ -164,7 +166,7 @@ bool RowWalk::Run(int end, int maxX)
             take = end - pos;
             if (!IsBoundary(pos + take, pos))
                 ++take;
-        } else if (!IsBoundary(pos + take, pos)) {
+        } else if (take == fits && !IsBoundary(pos + take, pos)) {
             // Cut by the room inside a double-byte character, which then does not fit.
             --take;
         }
