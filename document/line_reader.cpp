@@ -16,11 +16,24 @@ int Find(const char* block, int from, int end, char b)
     return static_cast<int>(FindByte(block + from, block + end, b) - block);
 }
 
+// A file smaller than a block, as most are, needs no more than its size and one byte, which
+// shows its end at the first read.
+int BlockFor(FILE* stream)
+{
+    long here = std::ftell(stream);
+    if (here < 0 || std::fseek(stream, 0, SEEK_END) != 0)
+        return BlockBytes;
+    long size = std::ftell(stream) - here;
+    if (std::fseek(stream, here, SEEK_SET) != 0 || size < 0 || size >= BlockBytes)
+        return BlockBytes;
+    return static_cast<int>(size) + 1;
+}
+
 }
 
 LineReader::LineReader(FILE* stream)
-    : stream(stream), block(new (std::nothrow) char[BlockBytes]), start(0), end(0), nextLf(-1), nextCr(-1),
-      ended(false), error(0)
+    : stream(stream), blockBytes(BlockFor(stream)), block(new (std::nothrow) char[blockBytes]), start(0), end(0),
+      nextLf(-1), nextCr(-1), ended(false), error(0)
 {
     if (block == nullptr)
         Stop(OutOfMemoryError);
@@ -57,8 +70,8 @@ bool LineReader::Fill()
     nextLf = nextCr = -1;
     if (ended)
         return false;
-    size_t got = std::fread(block, 1, BlockBytes, stream);
-    if (got < static_cast<size_t>(BlockBytes)) {
+    size_t got = std::fread(block, 1, static_cast<size_t>(blockBytes), stream);
+    if (got < static_cast<size_t>(blockBytes)) {
         ended = true;
         if (std::ferror(stream)) {
             unsigned long code = LastSystemError();

@@ -33,6 +33,7 @@ private:
     int NextTerminator();
 
     FILE* stream;
+    int blockBytes;
     char* block;
     int start;   // the first byte not yet taken
     int end;     // the end of the bytes read into the block

@@ -256,6 +256,12 @@ int PointToPos(const TextLine& line, int x, int y)
         return -1;
     RowWalk walk(line, 0, 0, View.clientWidth);
     for (;;) {
+        // Boundaries on rows above the point, or left of it on its row, cannot answer: runs pass
+        // them at once. On the point's row a run ends at x at the most, and x only grows.
+        if (walk.y < y)
+            walk.Run(line.length, INT_MAX);
+        else if (walk.y == y && walk.x < x)
+            walk.Run(line.length, x);
         if (walk.AtEnd()) {
             // When the last character moved down to a row below y, the last boundary of row y
             // is where that character starts; answering the line's end instead would leave Up

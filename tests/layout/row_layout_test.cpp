@@ -204,6 +204,26 @@ LineMeasure MeasureStepwise(TextLine& line, const LayoutRect& rect)
     return result;
 }
 
+// Hit testing as the walk defines it, one step at a time.
+int PointToPosStepwise(const TextLine& line, int x, int y)
+{
+    if (x < 0 || y < 0)
+        return -1;
+    RowWalk walk(line, 0, 0, View.clientWidth);
+    for (;;) {
+        if (walk.AtEnd()) {
+            if (walk.y > y)
+                return walk.charPos;
+            return y > walk.y ? -1 : line.length;
+        }
+        if (walk.x == x && walk.y == y)
+            return walk.pos;
+        if (walk.y > y || (walk.y == y && walk.x > x))
+            return walk.charPos;
+        walk.Step();
+    }
+}
+
 std::string State(const RowWalk& walk)
 {
     char text[160];
@@ -260,7 +280,7 @@ TEST_F(RowLayout, MeasuringByRunsGivesWhatMeasuringStepByStepGives)
     }
 }
 
-TEST_F(RowLayout, PointsOfEveryBoundaryAgreeWithTheStepwiseWalk)
+TEST_F(RowLayout, PointsAndHitsAgreeWithTheStepwiseWalk)
 {
     std::mt19937 random(5);
     const int modes[] = {-1, 0, 2, 10};
@@ -282,6 +302,12 @@ TEST_F(RowLayout, PointsOfEveryBoundaryAgreeWithTheStepwiseWalk)
             ASSERT_EQ(point.y, expected.y) << "round " << round << " pos " << pos;
         }
         ASSERT_EQ(LineRows(*line), walk.rows);
+        for (int probe = 0; probe < 20; ++probe) {
+            int x = static_cast<int>(random() % 120) - 5;
+            int y = static_cast<int>(random() % 6) * 14 - (probe == 0 ? 1 : 0);
+            ASSERT_EQ(PointToPos(*line, x, y), PointToPosStepwise(*line, x, y))
+                << "round " << round << " at " << x << "," << y;
+        }
     }
 }
 
