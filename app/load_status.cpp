@@ -27,7 +27,13 @@ void ShowStatus(const char* text)
 // The worker's progress texts reach the status bar in order, but not one round trip each: a
 // text sent cost the worker 0.3 ms under Wine, and a message per text the window thread about
 // as much again (three seconds of a 100 MB load). The worker queues each text and posts a
-// message only when none is on its way; the window then sets every text queued, in order.
+// message only when none is on its way; the window then sets the texts queued, in order.
+//
+// Setting one costs the status bar a repaint (0.1 ms under Wine), so a window thread that has
+// fallen behind would still be setting texts long after the file is read. When more than a few
+// are queued it sets only the last: the others would have shown for a fraction of a
+// millisecond each. A short load, whose texts the window keeps up with, shows every one.
+const size_t ShownEach = 8;
 std::mutex ProgressLock;
 std::vector<std::string> PendingTexts;
 bool ShowPosted = false;
@@ -43,6 +49,8 @@ void ShowPendingTexts()
         texts.swap(PendingTexts);
         ShowPosted = false;
     }
+    if (texts.size() > ShownEach)
+        texts.erase(texts.begin(), texts.end() - 1);
     for (const std::string& text : texts)
         ShowStatus(text.c_str());
 }
