@@ -27,16 +27,19 @@ void ShowStatus(const char* text)
 // The worker's progress texts reach the status bar in order, but not one round trip each: a
 // text sent cost the worker 0.3 ms under Wine, and a message per text the window thread about
 // as much again (three seconds of a 100 MB load). The worker queues each text and posts a
-// message only when none is on its way; the window then sets the texts queued, in order.
+// message when none is on its way and the last went out at least a screen refresh ago; the
+// window then sets the texts queued, in order, and the end of the load sets those still queued.
 //
-// Setting one costs the status bar a repaint (0.1 ms under Wine), so a window thread that has
-// fallen behind would still be setting texts long after the file is read. When more than a few
-// are queued it sets only the last: the others would have shown for a fraction of a
-// millisecond each. A short load, whose texts the window keeps up with, shows every one.
+// Setting one costs the status bar a repaint (0.1 ms under Wine), and a fast load makes a
+// hundred and fifty texts in that refresh. When more than a few are queued the window sets only
+// the last: the others would have shown for a fraction of a millisecond each. A short load, or a
+// slow one, shows every text.
 const size_t ShownEach = 8;
+const DWORD PostInterval = 16;
 std::mutex ProgressLock;
 std::vector<std::string> PendingTexts;
 bool ShowPosted = false;
+DWORD LastPost = 0;
 HWND ProgressWindow = nullptr;
 const UINT ShowProgressMessage = WM_APP;
 const char ProgressClass[] = "Tessary load progress";
@@ -71,8 +74,12 @@ void PostProgress(const char* text)
     {
         std::lock_guard<std::mutex> lock(ProgressLock);
         PendingTexts.push_back(text);
-        post = !ShowPosted;
-        ShowPosted = true;
+        DWORD now = GetTickCount();
+        post = !ShowPosted && now - LastPost >= PostInterval;
+        if (post) {
+            ShowPosted = true;
+            LastPost = now;
+        }
     }
     // A message that cannot be posted leaves the texts to the next one, or to the end.
     if (post && !PostMessageA(ProgressWindow, ShowProgressMessage, 0, 0)) {
