@@ -1,8 +1,10 @@
 #include "document/background_load.h"
 #include "document/document_lock.h"
 #include "document/editor_record.h"
+#include "document/line_reader.h"
 #include "document/text_file.h"
 #include "document/text_line.h"
+#include "platform/platform.h"
 
 #include <atomic>
 #include <cstdio>
@@ -28,22 +30,26 @@ struct Batch {
     TextLine* last;   // the batch's own open line (first when it completed none)
     int completed;    // lines ended by a terminator
     bool more;        // the file goes on
-    bool cut;         // a line could not be made, so the file cannot be read further
 };
 
-Batch ReadBatch(FILE* stream)
+// Stops the reader when a line cannot be made, so that the load ends incomplete.
+Batch ReadBatch(LineReader& reader)
 {
-    Batch batch = {new (std::nothrow) TextLine, nullptr, 0, true, false};
+    Batch batch = {new (std::nothrow) TextLine, nullptr, 0, true};
     batch.last = batch.first;
-    if (batch.first == nullptr)
+    if (batch.first == nullptr) {
+        reader.Stop(OutOfMemoryError);
+        batch.more = false;
         return batch;
+    }
     while (batch.completed < BatchLines) {
-        batch.more = ReadLine(batch.last, stream);
+        batch.more = reader.ReadLine(*batch.last);
         if (!batch.more)
             break;
         TextLine* next = new (std::nothrow) TextLine;
         if (next == nullptr) {
-            batch.cut = true;
+            reader.Stop(OutOfMemoryError);
+            batch.more = false;
             break;
         }
         batch.last->InsertAfter(next);
@@ -56,7 +62,8 @@ Batch ReadBatch(FILE* stream)
 // The first line's bytes continue the line the worker is filling. That line is empty unless
 // the user typed into it, so usually its block is just exchanged with the filled one, and
 // nothing is allocated while the lock is held. The rest of the chain follows it, and the
-// chain's last line is the one filled next. Returns that line.
+// chain's last line is the one filled next. Returns that line, or null when the open line had
+// no room for the bytes: then nothing of the batch is attached.
 TextLine* Attach(TextLine& open, Batch& batch)
 {
     TextLine& filled = *batch.first;
@@ -69,9 +76,8 @@ TextLine* Attach(TextLine& open, Batch& batch)
         filled.text = text;
         filled.length = 0;
         filled.capacity = capacity;
-    } else {
-        for (int i = 0; i < filled.length; ++i)
-            open.AppendByte(filled.text[i]);
+    } else if (!open.AppendBytes(filled.text, filled.length)) {
+        return nullptr;
     }
     TextLine* rest = filled.next;
     filled.next = nullptr;
@@ -138,17 +144,28 @@ void LoaderThread(void* editor)
         DocumentGuard guard;
         open = view.firstLine;
     }
+    LineReader reader(stream);
     int completed = 0;
     bool more = true;
-    bool whole = true;
-    while (more && whole) {
-        Batch batch = ReadBatch(stream);
+    while (more) {
+        Batch batch = ReadBatch(reader);
         more = batch.more;
-        whole = batch.first != nullptr && !batch.cut;
-        if (batch.first != nullptr) {
+        if (batch.first == nullptr)
+            break;
+        TextLine* attached;
+        unsigned long error = 0;
+        {
             DocumentGuard guard;
-            open = Attach(*open, batch);
+            attached = Attach(*open, batch);
+            if (attached == nullptr)
+                error = LastSystemError();
         }
+        if (attached == nullptr) {
+            reader.Stop(error);
+            DestroyLines(batch.first);
+            break;
+        }
+        open = attached;
         delete batch.first;
         for (int i = 0; i < batch.completed; ++i) {
             if (completed == 100 && LoadRepaint != nullptr)
@@ -161,5 +178,5 @@ void LoaderThread(void* editor)
     WorkerDone = true;
     // Without the rest of its lines the document must not be saved over the file.
     if (LoadEnded != nullptr)
-        LoadEnded(whole, whole ? 0 : OutOfMemoryError);
+        LoadEnded(!reader.Failed(), reader.Error());
 }

@@ -11,7 +11,8 @@ const int LoadThreshold = 300 * 1024;
 // What the loader tells the window. Each is called on the worker thread without the document
 // lock; null ones are skipped. LoadEnded comes last: the window then finishes the load on its
 // own thread (FinishLoad). complete is false, with the system's error code, when the worker
-// could not open the file again or could not make a line, so the document lacks part of it.
+// could not open the file again, met a read error, or had no memory for a line or its bytes, so
+// the document lacks part of the file.
 extern void (*LoadRepaint)();
 extern void (*LoadProgress)(const char* text);
 extern void (*LoadEnded)(bool complete, unsigned long error);

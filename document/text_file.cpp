@@ -1,6 +1,7 @@
 #include "document/text_file.h"
 #include "document/background_load.h"
 #include "document/editor_record.h"
+#include "document/line_reader.h"
 #include "document/text_line.h"
 #include "platform/platform.h"
 
@@ -134,6 +135,7 @@ bool ReadDocument(EditView& view, unsigned long* error)
     TextLine* line = new (std::nothrow) TextLine;
     if (line == nullptr) {
         fclose(stream);
+        SetSystemError(OutOfMemoryError);
         return false;
     }
     view.firstLine = line;
@@ -147,14 +149,23 @@ bool ReadDocument(EditView& view, unsigned long* error)
             return true;
         }
     }
-    while (ReadLine(line, stream)) {
+    LineReader reader(stream);
+    while (reader.ReadLine(*line)) {
         TextLine* next = new (std::nothrow) TextLine;
-        if (next == nullptr)
+        if (next == nullptr) {
+            reader.Stop(OutOfMemoryError);
             break;
+        }
         line->InsertAfter(next);
         line = next;
     }
     fclose(stream);
+    if (reader.Failed()) {
+        // The lines read so far stay to be seen, but under no name: saving them there would
+        // replace the whole file with its first part.
+        view.path[0] = 0;
+        *error = reader.Error();
+    }
     return true;
 }
 

@@ -18,8 +18,9 @@ bool ReadDocument(EditView& view, unsigned long* error);
 // failure where the system has moved the old file away and the new one cannot take its name,
 // the new file is kept and its name is left in kept (PathSize bytes); kept is "" otherwise.
 bool WriteDocument(EditView& view, char* kept);
-// Appends the next line of the stream to line. True when a terminator ended it, false at the end
-// of the file (or when the stream fails).
+// Appends the next line of the stream to line, byte by byte. True when a terminator ended it,
+// false at the end of the file (or when the stream fails). This is the file format's definition
+// of a line; documents are read by the faster LineReader (line_reader.h), which must agree.
 bool ReadLine(TextLine* line, FILE* stream);
 // Writes the line's bytes and, when a line follows, SaveLineEnding.
 bool WriteLine(const TextLine* line, FILE* stream);

@@ -1,5 +1,10 @@
 // One line of the document: a growable, NUL-terminated byte block with its length, the
 // display-row count cached by the last measurement, and the links of the line list.
+//
+// Nothing here shows an error box, since lines are changed while the document lock is held: an
+// operation that needs a bigger block and cannot get one returns false, leaves the line as it
+// was and leaves the system's error code for the failure (LastSystemError), and its outermost
+// caller reports it once the lock is released.
 #pragma once
 
 class TextLine {
@@ -7,11 +12,14 @@ public:
     TextLine();
     virtual ~TextLine();
 
-    void Grow(int size);
-    void InsertByte(int pos, char b);
-    void AppendByte(char b);
-    void SetText(const char* src, int len);
-    void SplitAt(int pos);
+    bool Grow(int size);
+    bool InsertByte(int pos, char b);
+    bool AppendByte(char b);
+    // The same line as AppendByte of each byte gives (a zero byte becomes '*'), in one copy.
+    bool AppendBytes(const char* src, int count);
+    bool SetText(const char* src, int len);
+    // False, with the line whole and unlinked to anything new, when the tail cannot be made.
+    bool SplitAt(int pos);
     void InsertAfter(TextLine* line);
 
     char* text;
@@ -28,3 +36,14 @@ private:
 
 // Destroys every line from first on along next.
 void DestroyLines(TextLine* first);
+
+// The size of the block a line gets when it asks for size bytes. Small blocks are exactly what
+// was asked for; large ones are rounded up to the next step of a series that grows by at most
+// half, so that a line that keeps growing by a fixed step is copied only O(log n) times.
+int LineBlockSize(int size);
+
+// Counts the changes that can alter bytes a line already had: an insertion before its end,
+// replacing or cutting its bytes, destroying a line. Appending alters nothing before the end.
+// What is worked out from a line's first bytes (as the row walk keeps) holds while this count
+// stands still.
+unsigned LineEdits();

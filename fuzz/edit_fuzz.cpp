@@ -1,11 +1,18 @@
 // Reads the bytes before the first "~~~" as a file and runs the rest as a script of edits:
-// caret moves, typing, wrap and window changes and measuring. After every action the document
-// and the caret must still be consistent, or the run aborts.
+// caret moves, typing, wrap and window changes and measuring. The file is read by the block
+// reader and byte by byte, which must give the same lines, and once more with a read error at a
+// place the input chooses, which must keep every line before it and drop the document's name.
+// After every action the document and the caret must still be consistent and the caret's place
+// must survive the trip to a point and back, and at the end the boundaries of every line must;
+// otherwise the run aborts.
+#include "document/background_load.h"
 #include "document/editor_record.h"
+#include "document/line_reader.h"
 #include "document/text_file.h"
 #include "document/text_line.h"
 #include "layout/row_layout.h"
 #include "platform/platform.h"
+#include "platform/test_hooks.h"
 #include "view/caret_moves.h"
 #include "view/char_input.h"
 
@@ -13,6 +20,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
+#include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -48,6 +58,22 @@ bool IsBoundary(const TextLine& line, int pos)
     return i == pos;
 }
 
+// The boundary's point and the position found at that point agree, and the characters before
+// and after it lead back to it. Each call walks the line a few times.
+void CheckRoundTrip(TextLine& line, int pos)
+{
+    int caretPos = View.caret.pos;
+    View.caret.pos = pos;
+    LayoutPoint point = PosToPoint(line);
+    Check(PointToPos(line, point.x, point.y) == pos);
+    int next = NextCharPos(line, pos);
+    Check(next == -1 || PrevCharPos(line, next) == pos);
+    View.caret.pos = caretPos;
+}
+
+// After every action: the list is whole, the caret is on a boundary of a line of it, and the
+// caret's place and the line's end go to a point and back. Linear in the document, so a long
+// line costs no more than its length per action.
 void CheckDocument()
 {
     Check(View.firstLine != nullptr && View.firstLine->prev == nullptr);
@@ -71,14 +97,21 @@ void CheckDocument()
     Check(IsBoundary(line, caretPos));
     Check(View.caret.x >= 0);
 
-    for (int p = 0; p >= 0; p = NextCharPos(line, p)) {
-        View.caret.pos = p;
-        LayoutPoint point = PosToPoint(line);
-        Check(PointToPos(line, point.x, point.y) == p);
-        int next = NextCharPos(line, p);
-        Check(next == -1 || PrevCharPos(line, next) == p);
+    CheckRoundTrip(line, caretPos);
+    CheckRoundTrip(line, line.length);
+}
+
+// Once an input has run: every boundary of every line, or of a long one about a hundred spread
+// over it, since each check walks the line.
+void CheckBoundaries()
+{
+    for (TextLine* line = View.firstLine; line != nullptr; line = line->next) {
+        int every = line->length / 100 + 1;
+        int index = 0;
+        for (int p = 0; p >= 0; p = NextCharPos(*line, p))
+            if (index++ % every == 0)
+                CheckRoundTrip(*line, p);
     }
-    View.caret.pos = caretPos;
 }
 
 void MeasureAll()
@@ -152,14 +185,22 @@ void RunAction(Script& script)
     }
 }
 
-TextLine* ReadLines(const uint8_t* data, size_t size)
+std::vector<std::string> TextsOf(const TextLine* first)
+{
+    std::vector<std::string> texts;
+    for (const TextLine* line = first; line != nullptr; line = line->next)
+        texts.push_back(std::string(line->text, static_cast<size_t>(line->length)));
+    return texts;
+}
+
+// The file's lines, read byte by byte with ReadLine: the definition of a line.
+TextLine* ReadBytewise(const uint8_t* data, size_t size)
 {
     TextLine* first = new TextLine;
     if (size == 0)
         return first;
     FILE* stream = fmemopen(const_cast<uint8_t*>(data), size, "rb");
-    if (stream == nullptr)
-        return first;
+    Check(stream != nullptr);
     TextLine* line = first;
     while (ReadLine(line, stream)) {
         TextLine* next = new TextLine;
@@ -168,6 +209,69 @@ TextLine* ReadLines(const uint8_t* data, size_t size)
     }
     fclose(stream);
     return first;
+}
+
+// The file's lines as documents are read, in blocks; they must be the same lines.
+TextLine* ReadLines(const uint8_t* data, size_t size)
+{
+    TextLine* first = new TextLine;
+    if (size != 0) {
+        FILE* stream = fmemopen(const_cast<uint8_t*>(data), size, "rb");
+        Check(stream != nullptr);
+        LineReader reader(stream);
+        TextLine* line = first;
+        while (reader.ReadLine(*line)) {
+            TextLine* next = new TextLine;
+            line->InsertAfter(next);
+            line = next;
+        }
+        Check(!reader.Failed());
+        fclose(stream);
+    }
+    TextLine* bytewise = ReadBytewise(data, size);
+    Check(TextsOf(first) == TextsOf(bytewise));
+    DestroyLines(bytewise);
+    return first;
+}
+
+// The file the reading with an error reads, in memory where there is such a folder (a file
+// truncated and closed on disk is flushed each time), removed when the run ends.
+struct TempFile {
+    std::string path = std::string(access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp") + "/tessary-edit-fuzz-" +
+                       std::to_string(getpid()) + ".txt";
+    ~TempFile() { std::remove(path.c_str()); }
+};
+
+// Reads the file from disk with a read error after cut bytes: the document keeps exactly the
+// lines of the bytes before the error, and never the name, whose file it would replace with
+// its first part. A cut beyond the file is no error at all.
+void ReadWithError(const uint8_t* data, size_t size, size_t cut)
+{
+    if (size > static_cast<size_t>(LoadThreshold))
+        return;
+    static TempFile file;
+    const std::string& path = file.path;
+    FILE* stream = fopen(path.c_str(), "wb");
+    Check(stream != nullptr);
+    Check(fwrite(data, 1, size, stream) == size);
+    fclose(stream);
+
+    EditView view;
+    std::strcpy(view.path, path.c_str());
+    FailStreamsAfter(static_cast<long>(cut));
+    unsigned long error = 0;
+    bool read = ReadDocument(view, &error);
+    FailStreamsAfter(-1);
+    Check(read);
+    TextLine* expected = ReadBytewise(data, cut < size ? cut : size);
+    Check(TextsOf(view.firstLine) == TextsOf(expected));
+    if (cut <= size)
+        Check(view.path[0] == 0 && error != 0);
+    else
+        Check(path == view.path && error == 0);
+    DestroyLines(expected);
+    DestroyLines(view.firstLine);
+    view.firstLine = nullptr;
 }
 
 void StartDocument(const uint8_t* data, size_t size)
@@ -204,10 +308,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     StartDocument(data, fileSize);
     CheckDocument();
     size_t scriptStart = fileSize + SeparatorLength < size ? fileSize + SeparatorLength : size;
+    // The place of the read error comes from the input, anywhere from the first byte to one past
+    // the end.
+    size_t cut = 0;
+    for (size_t i = scriptStart; i < size && i < scriptStart + 4; ++i)
+        cut = cut * 256 + data[i];
+    ReadWithError(data, fileSize, cut % (fileSize + 2));
     Script script(data + scriptStart, size - scriptStart);
     while (!script.AtEnd()) {
         RunAction(script);
         CheckDocument();
     }
+    CheckBoundaries();
+    // Freed here rather than by the next input, so libFuzzer sees no input keep memory.
+    DestroyLines(View.firstLine);
+    View.firstLine = View.caret.line = View.topLine = nullptr;
     return 0;
 }

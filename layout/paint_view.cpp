@@ -2,6 +2,7 @@
 #include "document/document_lock.h"
 #include "document/editor_record.h"
 #include "document/text_line.h"
+#include "platform/platform.h"
 
 #include <cstring>
 
@@ -13,6 +14,99 @@ void ParkCaret()
 {
     SetCaretPos(CaretParked, CaretParked);
 }
+
+// Which characters of the font's code page can share one drawing call. GDI converts the bytes
+// of a call with that code page, so a byte it takes for a lead byte, or a pair it does not turn
+// into exactly one character, would be split otherwise than the row walk splits the line: such
+// characters are drawn alone, as they always were.
+class FontCharacters {
+public:
+    void Use(HDC dc)
+    {
+        CHARSETINFO info;
+        UINT font = CP_ACP;
+        int charset = GetTextCharsetInfo(dc, nullptr, 0);
+        if (TranslateCharsetInfo(reinterpret_cast<DWORD*>(static_cast<UINT_PTR>(charset)), &info, TCI_SRCCHARSET))
+            font = info.ciACP;
+        if (font == codePage)
+            return;
+        codePage = font;
+        for (int b = 0; b < 256; ++b)
+            lead[b] = IsDBCSLeadByteEx(codePage, static_cast<BYTE>(b)) != FALSE;
+        memset(pairs, 0, sizeof pairs);
+    }
+
+    bool Shareable(const char* bytes, int count)
+    {
+        unsigned char first = static_cast<unsigned char>(bytes[0]);
+        if (count == 1)
+            return !lead[first] && !IsLeadByte(first);
+        if (!lead[first])
+            return false;
+        signed char& known = pairs[first][static_cast<unsigned char>(bytes[1])];
+        if (known == 0) {
+            WCHAR wide[2];
+            known = MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, bytes, 2, wide, 2) == 1 ? 1 : -1;
+        }
+        return known > 0;
+    }
+
+private:
+    UINT codePage = 0xFFFFFFFF;
+    bool lead[256];
+    signed char pairs[256][256];  // 1 one character, -1 not, 0 not yet asked
+};
+
+FontCharacters Characters;
+
+// The characters of one row, drawn with one call that places each in its own cell: the distance
+// array gives a character its cells' width (a double-byte character's on its first byte and 0
+// on its second), and the cells of a tab are added to the character before it.
+class RowText {
+public:
+    explicit RowText(HDC dc) : dc(dc), count(0), x(0), y(0), last(0), end(0) { Characters.Use(dc); }
+
+    void Add(const char* text, int bytes, int charX, int charY, int width)
+    {
+        if (!Characters.Shareable(text, bytes)) {
+            Draw();
+            TextOutA(dc, charX, charY, text, bytes);
+            return;
+        }
+        if (count > 0 && (charY != y || count + bytes > Capacity))
+            Draw();
+        if (count == 0) {
+            x = charX;
+            y = charY;
+        } else {
+            distances[last] += charX - end;
+        }
+        last = count;
+        for (int i = 0; i < bytes; ++i) {
+            this->text[count] = text[i];
+            distances[count++] = i == 0 ? width : 0;
+        }
+        end = charX + width;
+    }
+
+    void Draw()
+    {
+        if (count > 0)
+            ExtTextOutA(dc, x, y, 0, nullptr, text, static_cast<UINT>(count), distances);
+        count = 0;
+    }
+
+private:
+    static const int Capacity = 512;
+    HDC dc;
+    char text[Capacity];
+    INT distances[Capacity];
+    int count;
+    int x;
+    int y;
+    int last;  // where the last character's bytes start
+    int end;   // the right edge of its cells
+};
 
 void ReplaceBrush(HBRUSH& brush, COLORREF color)
 {
@@ -65,6 +159,7 @@ int PaintLine(const TextLine& line, HDC dc, COLORREF textColor, const LayoutRect
     int rows = 1;
     if (rect.top < rect.bottom) {
         RowWalk walk(line, rect.left, rect.top, rect.right);
+        RowText row(dc);
         for (;;) {
             // Tested before the terminator too, so a caret at the end of the line is placed
             // after its last character.
@@ -72,6 +167,11 @@ int PaintLine(const TextLine& line, HDC dc, COLORREF textColor, const LayoutRect
                 SetCaretPos(walk.x, walk.y);
                 caretPlaced = true;
             }
+            // What ends a cell or more left of the window is never drawn: it is passed a run at
+            // a time, up to the caret, so a view scrolled far right costs no step per character.
+            int stop = caretLine && View.caret.pos > walk.pos ? View.caret.pos : line.length;
+            if (walk.x < 0 && walk.Run(stop, -CellWidth))
+                continue;
             if (!walk.Step())
                 break;
             // Unwrapped, the walk's new x is the right edge of the character or the tab stop
@@ -81,10 +181,11 @@ int PaintLine(const TextLine& line, HDC dc, COLORREF textColor, const LayoutRect
             // Two cells for every character, so a single-byte one just left of the window is
             // still drawn, invisibly.
             if (!walk.charIsTab && walk.charX + 2 * CellWidth > 0)
-                TextOutA(dc, walk.charX, walk.charY, line.text + walk.charPos, walk.charBytes);
+                row.Add(line.text + walk.charPos, walk.charBytes, walk.charX, walk.charY, walk.charWidth);
             if (walk.y >= rect.bottom)
                 break;
         }
+        row.Draw();
         rows = walk.rows;
     }
     if (caretLine && !caretPlaced)

@@ -1,17 +1,68 @@
 #include "layout/row_layout.h"
+#include "document/byte_search.h"
 #include "document/editor_record.h"
 #include "document/text_line.h"
 #include "platform/platform.h"
 
+#include <climits>
+
 RowWalk::RowWalk(const TextLine& line, int originX, int originY, int windowRight)
     : pos(0), x(originX), y(originY), rows(1), charPos(0), charBytes(0), charX(originX),
-      charY(originY), charWidth(0), charIsTab(false), startedRow(false), text(line.text),
-      originX(originX), wrapping(WrapMode >= 0), limit(originX)
+      charY(originY), charWidth(0), charIsTab(false), startedRow(false), line(&line), text(line.text),
+      length(line.length), originX(originX), wrapping(WrapMode >= 0), limit(originX)
 {
     if (WrapMode == 0)
         limit += windowRight;
     else if (WrapMode > 0)
         limit += WrapMode * CellWidth;
+}
+
+namespace {
+
+// Where a long unwrapped run of a line ended, as offsets from the origin. Without wrapping a
+// position's x depends only on the bytes before it, so this holds until those change. It spares
+// painting a view scrolled to the end of a long line, and finding the caret there, a walk of
+// the whole line for every key typed.
+struct Checkpoint {
+    const TextLine* line;
+    unsigned edits;
+    int cellWidth;
+    int tabWidth;
+    int pos;
+    int x;
+    int charPos;
+    int charBytes;
+    int charX;
+    bool charIsTab;
+};
+
+Checkpoint Kept = {nullptr, 0, 0, 0, 0, 0, 0, 0, 0, false};
+
+// Shorter runs cost less than keeping them.
+const int KeptFrom = 65536;
+
+}
+
+bool RowWalk::Resume(int end, int maxX)
+{
+    const Checkpoint& kept = Kept;
+    if (kept.line != line || kept.edits != LineEdits() || kept.cellWidth != CellWidth || kept.tabWidth != TabWidth ||
+        kept.pos <= pos || kept.pos > end || kept.pos > length || originX + kept.x > maxX)
+        return false;
+    pos = kept.pos;
+    x = originX + kept.x;
+    charPos = kept.charPos;
+    charBytes = kept.charBytes;
+    charX = originX + kept.charX;
+    charIsTab = kept.charIsTab;
+    return true;
+}
+
+void RowWalk::Keep() const
+{
+    Checkpoint kept = {line, LineEdits(), CellWidth, TabWidth, pos, x - originX, charPos, charBytes, charX - originX,
+                       charIsTab};
+    Kept = kept;
 }
 
 bool RowWalk::AtEnd() const
@@ -28,8 +79,7 @@ bool RowWalk::Step()
     startedRow = false;
     if (b == '\t') {
         int tabStop = TabWidth * CellWidth;
-        charX = x;
-        x = originX + ((x - originX) / tabStop + 1) * tabStop;
+        PlaceTab(tabStop);
         // Tested after advancing: a tab that ends exactly at the limit stays on its row.
         if (wrapping && x > limit) {
             startedRow = true;
@@ -38,8 +88,6 @@ bool RowWalk::Step()
             charX = originX;
             x = originX + tabStop;
         }
-        charBytes = 1;
-        charIsTab = true;
     } else {
         charBytes = IsLeadByte(b) && text[pos + 1] != 0 ? 2 : 1;
         int width = charBytes * CellWidth;
@@ -59,6 +107,95 @@ bool RowWalk::Step()
     return true;
 }
 
+// Whether at, a position from from (a boundary) to the line's end, is a boundary too. The byte
+// before the last run of lead bytes ending just before at ends a character, whether it stands
+// alone or is the second byte of one, so that run pairs up from its start: an odd run puts at
+// inside a character. The terminator is always a boundary: a last lead byte stands alone.
+bool RowWalk::IsBoundary(int at, int from) const
+{
+    if (at >= length)
+        return true;
+    int leads = 0;
+    for (int i = at - 1; i >= from && IsLeadByte(static_cast<unsigned char>(text[i])); --i)
+        ++leads;
+    return leads % 2 == 0;
+}
+
+// The first tab from from (a boundary) on and before before that is a character of its own
+// rather than the second byte of a double-byte character; before when there is none.
+int RowWalk::NextTab(int from, int before) const
+{
+    while (from < before) {
+        int tab = static_cast<int>(FindByte(text + from, text + before, '\t') - text);
+        if (tab == before)
+            break;
+        if (IsBoundary(tab, from))
+            return tab;
+        from = tab + 1;
+    }
+    return before;
+}
+
+void RowWalk::PlaceTab(int tabStop)
+{
+    charPos = pos;
+    charX = x;
+    x = originX + ((x - originX) / tabStop + 1) * tabStop;
+    charBytes = 1;
+    charIsTab = true;
+}
+
+bool RowWalk::Run(int end, int maxX)
+{
+    if (wrapping && limit < maxX)
+        maxX = limit;
+    int tabStop = TabWidth * CellWidth;
+    int from = pos;
+    bool placed = !wrapping && Resume(end, maxX);
+    while (pos < end && pos < length) {
+        // The cells left before maxX, counted only when the rest of the line might not fit.
+        long long space = static_cast<long long>(maxX) - x;
+        int fits = length - pos;
+        if (static_cast<long long>(fits) * CellWidth > space)
+            fits = space > 0 ? static_cast<int>(space / CellWidth) : 0;
+        int tab = NextTab(pos, pos + fits);
+        int take = tab - pos;
+        if (take > end - pos) {
+            // Stop at the first boundary at or after end: a character that starts before it
+            // is placed whole, and it fits, since a tab or the room only comes after it.
+            take = end - pos;
+            if (!IsBoundary(pos + take, pos))
+                ++take;
+        } else if (take == fits && !IsBoundary(pos + take, pos)) {
+            // Cut by the room inside a double-byte character, which then does not fit.
+            --take;
+        }
+        if (take > 0) {
+            bool pairLast = take >= 2 && !IsBoundary(pos + take - 1, pos);
+            charBytes = pairLast ? 2 : 1;
+            charPos = pos + take - charBytes;
+            charX = x + (charPos - pos) * CellWidth;
+            charIsTab = false;
+            x += take * CellWidth;
+            pos += take;
+            placed = true;
+        }
+        if (pos >= end || text[pos] != '\t' || originX + ((x - originX) / tabStop + 1) * tabStop > maxX)
+            break;
+        PlaceTab(tabStop);
+        ++pos;
+        placed = true;
+    }
+    if (placed) {
+        charY = y;
+        charWidth = x - charX;
+        startedRow = false;
+    }
+    if (!wrapping && pos - from >= KeptFrom)
+        Keep();
+    return placed;
+}
+
 int RowHeight()
 {
     return 2 * CellWidth;
@@ -70,7 +207,14 @@ LineMeasure MeasureLine(TextLine& line, const LayoutRect& rect)
     int rows = 1;
     if (line.length != 0 && rect.top < rect.bottom) {
         RowWalk walk(line, rect.left, rect.top, rect.right);
-        while (walk.Step()) {
+        // Within a run x only grows and no row starts, so only its end and the characters that
+        // start rows need looking at one by one: an unwrapped line is one run.
+        for (;;) {
+            walk.Run(line.length, INT_MAX);
+            if (walk.x > result.extent)
+                result.extent = walk.x;
+            if (!walk.Step())
+                break;
             if (walk.x > result.extent)
                 result.extent = walk.x;
             // Rows below the window are not counted, which bounds the work for a huge line.
@@ -91,13 +235,19 @@ LayoutPoint PosToPoint(const TextLine& line)
     if (target == 0)
         return origin;
     RowWalk walk(line, 0, 0, View.clientWidth);
-    while (walk.Step()) {
-        if (walk.pos == target) {
-            LayoutPoint point = {walk.x, walk.y};
-            return point;
-        }
+    // Runs stop at the first boundary at or after the target; beyond it the walk never meets
+    // the target, which lies inside a character then.
+    for (;;) {
+        walk.Run(target, INT_MAX);
+        if (walk.pos < target && !walk.Step())
+            return origin;
+        if (walk.pos >= target)
+            break;
     }
-    return origin;
+    if (walk.pos != target)
+        return origin;
+    LayoutPoint point = {walk.x, walk.y};
+    return point;
 }
 
 int PointToPos(const TextLine& line, int x, int y)
@@ -106,6 +256,12 @@ int PointToPos(const TextLine& line, int x, int y)
         return -1;
     RowWalk walk(line, 0, 0, View.clientWidth);
     for (;;) {
+        // Boundaries on rows above the point, or left of it on its row, cannot answer: runs pass
+        // them at once. On the point's row a run ends at x at the most, and x only grows.
+        if (walk.y < y)
+            walk.Run(line.length, INT_MAX);
+        else if (walk.y == y && walk.x < x)
+            walk.Run(line.length, x);
         if (walk.AtEnd()) {
             // When the last character moved down to a row below y, the last boundary of row y
             // is where that character starts; answering the line's end instead would leave Up
@@ -151,7 +307,8 @@ int NextCharPos(const TextLine& line, int pos)
 int LineRows(const TextLine& line)
 {
     RowWalk walk(line, 0, 0, View.clientWidth);
-    while (walk.Step()) {
-    }
+    do
+        walk.Run(line.length, INT_MAX);
+    while (walk.Step());
     return walk.rows;
 }

@@ -42,6 +42,13 @@ public:
     // Places the character at pos. False, with nothing changed, at the terminator.
     bool Step();
     bool AtEnd() const;
+    // Places, as Step would one by one, every character from pos on that stays on the current
+    // row and ends at most at maxX, stopping at the first boundary at or after end. Between two
+    // tabs a character takes one cell per byte, whatever its kind, so a stretch of bytes is
+    // placed at once. Unwrapped, where a long run of a line ended is kept (for the one line
+    // walked last) until the line's bytes change, and the next run of that line that passes
+    // there starts there. False when nothing was placed. User-interface thread only.
+    bool Run(int end, int maxX);
 
     int pos;
     int x;
@@ -57,7 +64,16 @@ public:
     bool startedRow;
 
 private:
+    int NextTab(int from, int before) const;
+    bool IsBoundary(int at, int from) const;
+    void PlaceTab(int tabStop);
+
+    bool Resume(int end, int maxX);
+    void Keep() const;
+
+    const TextLine* line;
     const char* text;
+    int length;
     int originX;
     bool wrapping;
     int limit;

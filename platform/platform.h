@@ -42,9 +42,12 @@ bool RemoveFile(const char* path);
 void ShowSystemError();
 // The calling thread's last error, and the same box for an error code kept from another thread.
 unsigned long LastSystemError();
-// The system's codes for running out of memory, for a name too long for a path, and for a name
-// no file can have.
+// Makes error the calling thread's last error, for a failure that the system did not report.
+void SetSystemError(unsigned long error);
+// The system's codes for running out of memory, for a read that failed without saying why, for
+// a name too long for a path, and for a name no file can have.
 extern const unsigned long OutOfMemoryError;
+extern const unsigned long ReadFailedError;
 extern const unsigned long NameTooLongError;
 extern const unsigned long BadNameError;
 void ShowSystemError(unsigned long error);

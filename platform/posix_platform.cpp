@@ -259,6 +259,12 @@ void ShowSystemError()
 const unsigned long OutOfMemoryError = ENOMEM;
 const unsigned long NameTooLongError = ENAMETOOLONG;
 const unsigned long BadNameError = EINVAL;
+const unsigned long ReadFailedError = EIO;
+
+void SetSystemError(unsigned long error)
+{
+    errno = static_cast<int>(error);
+}
 
 unsigned long LastSystemError()
 {
@@ -267,7 +273,7 @@ unsigned long LastSystemError()
 
 void ShowSystemError(unsigned long error)
 {
-    errno = static_cast<int>(error);
+    SetSystemError(error);
     ShowSystemError();
 }
 

@@ -199,6 +199,12 @@ bool StartThread(void (*procedure)(void*), void* argument)
 const unsigned long OutOfMemoryError = ERROR_NOT_ENOUGH_MEMORY;
 const unsigned long NameTooLongError = ERROR_FILENAME_EXCED_RANGE;
 const unsigned long BadNameError = ERROR_INVALID_NAME;
+const unsigned long ReadFailedError = ERROR_READ_FAULT;
+
+void SetSystemError(unsigned long error)
+{
+    SetLastError(error);
+}
 
 unsigned long LastSystemError()
 {
@@ -207,7 +213,7 @@ unsigned long LastSystemError()
 
 void ShowSystemError(unsigned long error)
 {
-    SetLastError(error);
+    SetSystemError(error);
     ShowSystemError();
 }
 

@@ -8,6 +8,8 @@ extern void (*DocumentChanged)();
 // Inserts count bytes at the caret and marks the document modified. It does not repaint: the
 // edit view invalidates its whole client area after every call, and the repaint places the
 // caret. Lines are not re-measured, so rowCount stays as it was until the next relayout.
-// A byte the line has no room for is dropped (the line has already reported it), and a break
-// that cannot get a new line is dropped too; the caret stays where it was in either case.
-void InsertText(const char* bytes, int count);
+// When a line has no room for a byte, or a break cannot get a new line, the rest of the bytes
+// are dropped with it, the caret stays where the last inserted byte left it, and the result is
+// false with the system's code in *error (when error is not null). Nothing is shown here: the
+// caller reports it once it has released the document lock.
+bool InsertText(const char* bytes, int count, unsigned long* error = nullptr);

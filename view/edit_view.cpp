@@ -2,6 +2,7 @@
 #include "document/document_lock.h"
 #include "document/editor_record.h"
 #include "layout/paint_view.h"
+#include "platform/platform.h"
 #include "view/caret_moves.h"
 #include "view/char_input.h"
 #include "view/viewport.h"
@@ -65,12 +66,17 @@ void OnChar(char b)
     if (b == 8)
         return;
     const char bytes[2] = {b, 0};
+    unsigned long error = 0;
+    bool inserted;
     {
         DocumentGuard guard;
-        InsertText(bytes, 1);
+        inserted = InsertText(bytes, 1, &error);
     }
     // The repaint draws the new text and places the caret where it draws it.
     InvalidateRect(View.hwnd, nullptr, TRUE);
+    // Only now that the lock is free: the box runs a message loop of its own.
+    if (!inserted)
+        ShowSystemError(error);
 }
 
 // The message carries only the low 16 bits of the thumb's place; the bar itself knows all 32.

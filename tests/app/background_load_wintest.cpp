@@ -2,6 +2,7 @@
 #include "app/document_commands.h"
 #include "document/document_lock.h"
 
+#include <cstdio>
 #include <random>
 
 namespace {
@@ -131,6 +132,34 @@ Lines Apply(Lines lines, const std::vector<Edit>& edits)
     return lines;
 }
 
+// The status texts of a load of the given number of lines: progress counts that only grow, in
+// steps of 256, the last of them the last whole 256, then the end. Texts the window thread had
+// no time to show may be left out.
+void ExpectProgressOf(int lines)
+{
+    ASSERT_GE(StatusTexts.size(), 2u);
+    EXPECT_EQ(StatusTexts.back(), "読み込み完了");
+    int previous = 0;
+    for (size_t i = 0; i + 1 < StatusTexts.size(); ++i) {
+        int count = 0;
+        ASSERT_EQ(std::sscanf(StatusTexts[i].c_str(), "読み込み中...(%d行)", &count), 1) << StatusTexts[i];
+        EXPECT_EQ(count % 256, 0);
+        EXPECT_GT(count, previous);
+        previous = count;
+    }
+    EXPECT_EQ(previous, (lines - 1) / 256 * 256);
+}
+
+// The window's own progress hook, and one that passes each text on and then pauses: a load of
+// this size is over too soon for a user to do much while it runs.
+void (*PassProgress)(const char* text) = nullptr;
+
+void PausingProgress(const char* text)
+{
+    PassProgress(text);
+    Sleep(1);
+}
+
 int LineIndex(const TextLine* target)
 {
     int index = 0;
@@ -148,6 +177,8 @@ TEST_F(BackgroundLoadWindowTest, EverythingAUserCanDoDuringALargeLoadKeepsTheDoc
     const int keys[] = {VK_LEFT, VK_RIGHT, VK_UP, VK_DOWN, VK_HOME, VK_END, VK_PRIOR, VK_NEXT};
     const int wraps[] = {CMD_NO_WRAP, CMD_WRAP_AT_WINDOW, CMD_WRAP_AT_COLUMNS};
     const int refused[] = {CMD_NEW, CMD_CLOSE_AND_OPEN, CMD_SAVE, CMD_SAVE_AS, CMD_EXIT};
+    PassProgress = LoadProgress;
+    LoadProgress = PausingProgress;
 
     for (int round = 0; round < 3; ++round) {
         SCOPED_TRACE("round " + std::to_string(round));
@@ -217,6 +248,7 @@ TEST_F(BackgroundLoadWindowTest, EverythingAUserCanDoDuringALargeLoadKeepsTheDoc
         EXPECT_GT(actions, 10);
         EXPECT_EQ(LinesOf(View.firstLine), Apply(lines, edits)) << edits.size() << " edits";
         EXPECT_EQ(StatusText(), "読み込み完了");
+        ExpectProgressOf(static_cast<int>(lines.size()));
         ExpectLayoutCurrent();
         EXPECT_STREQ(View.path, path.c_str());
         EXPECT_EQ(ReadFileBytes(path), Joined(lines)) << "nothing saved over the file";
@@ -224,6 +256,7 @@ TEST_F(BackgroundLoadWindowTest, EverythingAUserCanDoDuringALargeLoadKeepsTheDoc
                     refusals, GetTickCount() - started);
         View.modified = false;
     }
+    LoadProgress = PassProgress;
 }
 
 }

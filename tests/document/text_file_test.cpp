@@ -215,7 +215,7 @@ TEST_F(TextFileTest, ASaveThatCannotReplaceTheFileLeavesItAndCleansUp)
     EXPECT_EQ(FolderEntries(folder), Lines({"saved.txt"}));
 }
 
-TEST_F(TextFileTest, AReadErrorEndsTheReadingAndKeepsTheLinesSoFar)
+TEST_F(TextFileTest, AReadErrorKeepsTheLinesSoFarUnderNoNameAndSaysWhy)
 {
     std::string path = PathOf("read.txt");
     ASSERT_TRUE(WriteFileBytes(path, "abc\ndefgh\nij"));
@@ -223,6 +223,27 @@ TEST_F(TextFileTest, AReadErrorEndsTheReadingAndKeepsTheLinesSoFar)
     FailStreamsAfter(5);
     EXPECT_TRUE(ReadDocument(view, &readError));
     EXPECT_EQ(LinesOf(view.firstLine), Lines({"abc", "d"}));
+    EXPECT_STREQ(view.path, "") << "a save must not put the first part in place of the file";
+    EXPECT_NE(readError, 0u);
+    EXPECT_EQ(SystemErrorCount(), 0) << "the caller shows the box";
+}
+
+TEST_F(TextFileTest, ALineThatCannotGrowEndsTheReadingOnceUnderNoName)
+{
+    std::string path = PathOf("read.txt");
+    std::string longLine(5000, 'w');
+    ASSERT_TRUE(WriteFileBytes(path, "first\n" + longLine + "\nlast\n"));
+    UsePath(path);
+    // The first two lines get their first blocks; the long one cannot grow beyond its first.
+    FailAllocationsAfter(2);
+    EXPECT_TRUE(ReadDocument(view, &readError));
+    Lines lines = LinesOf(view.firstLine);
+    ASSERT_GE(lines.size(), 1u);
+    EXPECT_EQ(lines[0], "first");
+    EXPECT_EQ(lines.size(), 2u) << "nothing after the line that could not grow";
+    EXPECT_STREQ(view.path, "");
+    EXPECT_EQ(readError, OutOfMemoryError);
+    EXPECT_EQ(SystemErrorCount(), 0);
 }
 #else
 TEST_F(TextFileTest, ASaveOverAFileInUseFailsAndLeavesIt)

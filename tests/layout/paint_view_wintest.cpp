@@ -169,6 +169,38 @@ protected:
         return a;
     }
 
+    // Paints as painting was done before rows were drawn at once: one TextOutA per character,
+    // where the walk places it. Drawing by rows has to give these pixels exactly.
+    void PaintEachCharacter(int shiftX, int shiftY)
+    {
+        Fill(RGB(255, 255, 255));
+        SetViewportOrgEx(dc, shiftX, shiftY, nullptr);
+        RECT all = {-shiftX, -shiftY, BitmapWidth - shiftX, BitmapHeight - shiftY};
+        FillRect(dc, &all, View.backBrush);
+        int previousMode = SetBkMode(dc, TRANSPARENT);
+        HGDIOBJ previousFont = SelectObject(dc, View.font);
+        SetTextColor(dc, View.textColor);
+        LayoutRect rect = {-View.hScroll * CellWidth, (1 - View.topRow) * RowHeight(), View.clientWidth,
+                           View.clientHeight};
+        for (const TextLine* line = View.topLine; line != nullptr && rect.top < rect.bottom; line = line->next) {
+            RowWalk walk(*line, rect.left, rect.top, rect.right);
+            while (walk.Step()) {
+                if (WrapMode < 0 && walk.x > rect.right)
+                    break;
+                if (!walk.charIsTab && walk.charX + 2 * CellWidth > 0)
+                    TextOutA(dc, walk.charX, walk.charY, line->text + walk.charPos, walk.charBytes);
+                if (walk.y >= rect.bottom)
+                    break;
+            }
+            rect.top += walk.rows * RowHeight();
+        }
+        SelectObject(dc, previousFont);
+        SetBkMode(dc, previousMode);
+        GdiFlush();
+    }
+
+    std::vector<DWORD> Pixels() const { return std::vector<DWORD>(pixels, pixels + BitmapWidth * BitmapHeight); }
+
     POINT CaretAt() const
     {
         POINT point = {0, 0};
@@ -416,4 +448,42 @@ TEST_F(Painting, RemakingTheFontReplacesTheFontAndBrushesAndStoresTheColours)
     EXPECT_EQ(View.backColor, RGB(4, 5, 6));
     EXPECT_EQ(View.commentColor, RGB(7, 8, 9));
     EXPECT_EQ(View.keywordColor, RGB(10, 11, 12));
+}
+
+TEST_F(Painting, DrawingARowAtOnceGivesThePixelsOfDrawingEachCharacterAlone)
+{
+    // Double-byte characters (one with a 0x5C second byte), tabs at and off their stops,
+    // half-width kana, control bytes, a lead byte paired with a tab, a pair that is no character,
+    // and a lead byte alone at the end of a line.
+    const std::vector<std::string> texts = {
+        "ab\x93\xfa\x96\x7b\tc\x95\x5c" "d\x82\xa0\x82\xa2 end of a row that runs past the window",
+        "\tx\t\tyz\xb1\xb2\x1b\x01q\x82\tr\x81\x20s\x7f\x80\xa0\xfd",
+        "\x8c\xea\x8c\xea\x8c\xea\x8c\xea\x8c\xea\x8c\xea\x8c\xea\x8c\xea\x8c\xea\x8c\xea\x8c\xea\x8c\xea\x8c\xea",
+        "",
+        "last\x82",
+    };
+    struct View_ {
+        int wrapMode;
+        int hScroll;
+        int topRow;
+    };
+    const View_ views[] = {{-1, 0, 1}, {-1, 3, 1}, {-1, 9, 1}, {0, 0, 1}, {0, 2, 1}, {10, 0, 1}, {10, 5, 2}, {3, 1, 1}};
+    for (const View_& view : views) {
+        Document(view.wrapMode, texts);
+        View.hScroll = view.hScroll;
+        View.topRow = view.topRow;
+        View.caret.line = nullptr;
+        int shiftX = view.hScroll * CellWidth;
+        Paint(shiftX, 14);
+        std::vector<DWORD> byRows = Pixels();
+        ASSERT_GT(InkCells(shiftX, 14).size(), 20u) << "wrap " << view.wrapMode;
+        PaintEachCharacter(shiftX, 14);
+        std::vector<DWORD> byCharacters = Pixels();
+        int differing = 0;
+        for (size_t i = 0; i < byRows.size(); ++i)
+            differing += byRows[i] != byCharacters[i];
+        EXPECT_EQ(differing, 0) << "wrap " << view.wrapMode << " hScroll " << view.hScroll << " topRow " << view.topRow;
+        DestroyLines(View.firstLine);
+        View.firstLine = nullptr;
+    }
 }

@@ -4,6 +4,8 @@
 #include "tests/test_support.h"
 
 #include <gtest/gtest.h>
+#include <cstdio>
+#include <random>
 #include <string>
 #include <utility>
 #include <vector>
@@ -168,4 +170,179 @@ TEST_F(RowLayout, TheWalkReportsTheCellsOfEachCharacterForPainting)
     EXPECT_EQ(steps, (Strings{"0:1@100,50+7", "1:1@107,50+7", "2:1@114,50+14", "3:2@128,50+14",
                               "5:1@142,50+7", "6:1@149,50+7", "7:1@156,50+7", "8:1@163,50+7",
                               "9:1@100,64+7/", "10:1@107,64+7"}));
+}
+
+namespace {
+
+// Bytes that exercise every rule of the walk: tabs, lead bytes (which pair with whatever
+// follows, a tab or another lead included), trail bytes that look like leads, and 0x5C.
+std::string RandomLine(std::mt19937& random, int length)
+{
+    const char alphabet[] = {'a', 'b', '\t', '\x82', '\xa0', '\x95', '\x5c', '\x81', '\xe0', ' '};
+    std::string bytes;
+    for (int i = 0; i < length; ++i)
+        bytes += alphabet[random() % sizeof alphabet];
+    return bytes;
+}
+
+// Measuring as the walk defines it, one step at a time.
+LineMeasure MeasureStepwise(TextLine& line, const LayoutRect& rect)
+{
+    LineMeasure result = {0, 0};
+    int rows = 1;
+    if (line.length != 0 && rect.top < rect.bottom) {
+        RowWalk walk(line, rect.left, rect.top, rect.right);
+        while (walk.Step()) {
+            if (walk.x > result.extent)
+                result.extent = walk.x;
+            if (walk.y >= rect.bottom)
+                break;
+        }
+        rows = walk.rows;
+    }
+    result.rowDelta = rows - line.rowCount;
+    return result;
+}
+
+// Hit testing as the walk defines it, one step at a time.
+int PointToPosStepwise(const TextLine& line, int x, int y)
+{
+    if (x < 0 || y < 0)
+        return -1;
+    RowWalk walk(line, 0, 0, View.clientWidth);
+    for (;;) {
+        if (walk.AtEnd()) {
+            if (walk.y > y)
+                return walk.charPos;
+            return y > walk.y ? -1 : line.length;
+        }
+        if (walk.x == x && walk.y == y)
+            return walk.pos;
+        if (walk.y > y || (walk.y == y && walk.x > x))
+            return walk.charPos;
+        walk.Step();
+    }
+}
+
+std::string State(const RowWalk& walk)
+{
+    char text[160];
+    std::snprintf(text, sizeof text, "pos %d x %d y %d rows %d char %d+%d at %d,%d w %d tab %d",
+                  walk.pos, walk.x, walk.y, walk.rows, walk.charPos, walk.charBytes, walk.charX,
+                  walk.charY, walk.charWidth, walk.charIsTab);
+    return text;
+}
+
+}
+
+TEST_F(RowLayout, ARunPlacesWhatStepsOneByOneWouldUpToItsLimits)
+{
+    std::mt19937 random(11);
+    const int modes[] = {-1, 0, 3, 10};
+    for (int round = 0; round < 3000; ++round) {
+        Line(modes[round % 4], RandomLine(random, static_cast<int>(random() % 40)));
+        int originX = -static_cast<int>(random() % 50);
+        int end = static_cast<int>(random() % (line->length + 2));
+        int maxX = static_cast<int>(random() % 300) - 100;
+        RowWalk run(*line, originX, 0, 60);
+        RowWalk steps(*line, originX, 0, 60);
+        // Some characters first, so runs start anywhere in a row.
+        int before = static_cast<int>(random() % 4);
+        for (int i = 0; i < before; ++i) {
+            run.Step();
+            steps.Step();
+        }
+        bool placed = run.Run(end, maxX);
+        bool stepped = false;
+        for (;;) {
+            RowWalk next = steps;
+            if (steps.pos >= end || !next.Step() || next.startedRow || next.x > maxX)
+                break;
+            steps = next;
+            stepped = true;
+        }
+        ASSERT_EQ(placed, stepped) << "round " << round;
+        ASSERT_EQ(State(run), State(steps)) << "round " << round << " end " << end << " maxX " << maxX;
+    }
+}
+
+TEST_F(RowLayout, MeasuringByRunsGivesWhatMeasuringStepByStepGives)
+{
+    std::mt19937 random(7);
+    const int modes[] = {-1, 0, 1, 4, 10};
+    for (int round = 0; round < 3000; ++round) {
+        Line(modes[round % 5], RandomLine(random, static_cast<int>(random() % 120)));
+        LayoutRect rect = {0, 0, static_cast<int>(random() % 120), static_cast<int>(random() % 60)};
+        LineMeasure expected = MeasureStepwise(*line, rect);
+        LineMeasure measured = MeasureLine(*line, rect);
+        ASSERT_EQ(measured.extent, expected.extent) << "round " << round;
+        ASSERT_EQ(measured.rowDelta, expected.rowDelta) << "round " << round;
+    }
+}
+
+TEST_F(RowLayout, PointsAndHitsAgreeWithTheStepwiseWalk)
+{
+    std::mt19937 random(5);
+    const int modes[] = {-1, 0, 2, 10};
+    for (int round = 0; round < 500; ++round) {
+        Line(modes[round % 4], RandomLine(random, static_cast<int>(random() % 60)));
+        View.clientWidth = static_cast<int>(random() % 100);
+        RowWalk walk(*line, 0, 0, View.clientWidth);
+        std::vector<std::pair<int, LayoutPoint>> boundaries;
+        while (walk.Step())
+            boundaries.push_back({walk.pos, LayoutPoint{walk.x, walk.y}});
+        for (int pos = 1; pos <= line->length; ++pos) {
+            View.caret.pos = pos;
+            LayoutPoint expected = {0, 0};
+            for (const auto& boundary : boundaries)
+                if (boundary.first == pos)
+                    expected = boundary.second;
+            LayoutPoint point = PosToPoint(*line);
+            ASSERT_EQ(point.x, expected.x) << "round " << round << " pos " << pos;
+            ASSERT_EQ(point.y, expected.y) << "round " << round << " pos " << pos;
+        }
+        ASSERT_EQ(LineRows(*line), walk.rows);
+        for (int probe = 0; probe < 20; ++probe) {
+            int x = static_cast<int>(random() % 120) - 5;
+            int y = static_cast<int>(random() % 6) * 14 - (probe == 0 ? 1 : 0);
+            ASSERT_EQ(PointToPos(*line, x, y), PointToPosStepwise(*line, x, y))
+                << "round " << round << " at " << x << "," << y;
+        }
+    }
+}
+
+TEST_F(RowLayout, WhereALongLineWasLastWalkedHoldsOnlyUntilItsBytesChange)
+{
+    // Long enough for the walk to keep where its runs ended.
+    std::mt19937 random(3);
+    Line(-1, RandomLine(random, 200000));
+    auto pointAt = [&](int target) {
+        View.caret.pos = target;
+        return PosToPoint(*line).x;
+    };
+    auto stepwiseAt = [&](int target) {
+        RowWalk walk(*line, 0, 0, 0);
+        while (walk.pos < target && walk.Step()) {
+        }
+        return walk.pos == target ? walk.x : 0;
+    };
+    for (int round = 0; round < 60; ++round) {
+        int kept = line->length - 5000 - static_cast<int>(random() % 1000);
+        pointAt(kept);
+        // A tab or a letter before the kept place moves everything after it; one after it, or
+        // appended, moves nothing before.
+        int pos = PrevCharPos(*line, static_cast<int>(random() % line->length) + 1);
+        if (round % 3 == 2)
+            line->AppendByte('\t');
+        else
+            line->InsertByte(pos < 0 ? 0 : pos, round % 3 == 0 ? '\t' : 'q');
+        int target = kept + static_cast<int>(random() % 3000);
+        ASSERT_EQ(pointAt(target), stepwiseAt(target)) << "round " << round;
+    }
+    LayoutRect rect = {0, 0, 100, 100};
+    LineMeasure stepwise = MeasureStepwise(*line, rect);
+    EXPECT_EQ(MeasureLine(*line, rect).extent, stepwise.extent);
+    line->InsertByte(0, '\t');
+    stepwise = MeasureStepwise(*line, rect);
+    EXPECT_EQ(MeasureLine(*line, rect).extent, stepwise.extent);
 }

@@ -112,14 +112,24 @@ TEST_F(CharInput, TypingLeavesRowCountsAndTheDesiredColumnAlone)
 }
 
 #ifndef _WIN32
-TEST_F(CharInput, WhatALineHasNoRoomForIsDroppedWithTheCaretInside)
+TEST_F(CharInput, WhatALineHasNoRoomForIsDroppedWithTheRestAndReportedToTheCaller)
 {
     Document(std::string(199, 'a'), 100);
     ASSERT_EQ(View.firstLine->capacity, 200);
     FailAllocationsAfter(0);
-    InsertText("x\r", 2);
+    unsigned long error = 0;
+    EXPECT_FALSE(InsertText("x\r", 2, &error));
     EXPECT_EQ(LinesOf(View.firstLine), Lines{std::string(199, 'a')});
     EXPECT_EQ(View.caret.pos, 100);
-    EXPECT_GT(SystemErrorCount(), 0);
+    EXPECT_EQ(error, OutOfMemoryError);
+    EXPECT_EQ(SystemErrorCount(), 0) << "the caller shows the box, once the lock is released";
+
+    // A break that cannot get its new line stops the bytes after it too.
+    ResetTestHooks();
+    Document("ab", 1);
+    FailAllocationsAfter(0);
+    EXPECT_FALSE(InsertText("\ry", 2, &error));
+    EXPECT_EQ(LinesOf(View.firstLine), Lines{"ab"});
+    EXPECT_EQ(SystemErrorCount(), 0);
 }
 #endif

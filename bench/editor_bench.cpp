@@ -1,0 +1,394 @@
+// Measures the editor's work on large documents: reading files of ordinary lines and of one long
+// line, re-measuring them in each wrap mode, painting a full view into a memory bitmap (Windows
+// only), typing at the end of a long line, and the memory the lines take per byte of file.
+// Each case runs in a process of its own, so its peak memory is its own; scripts/bench runs them
+// all and prints the table.
+//
+// Usage: editor_bench read MB [silent] | long MB | paint | type MB
+// "silent" leaves out the progress texts, to show what their round trips to the window cost.
+#include "document/background_load.h"
+#include "document/editor_record.h"
+#include "document/text_file.h"
+#include "document/text_line.h"
+#include "layout/row_layout.h"
+#include "platform/platform.h"
+#include "view/char_input.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <thread>
+#include <vector>
+
+#ifdef _WIN32
+#include <windows.h>
+#include <commctrl.h>
+#include <psapi.h>
+#include "app/load_status.h"
+#include "layout/paint_view.h"
+#include "view/viewport.h"
+#else
+#include <sys/resource.h>
+#endif
+
+namespace {
+
+typedef std::chrono::steady_clock Clock;
+
+const char FileName[] = "tessary-bench.txt";
+const int ViewWidth = 1920;
+const int ViewHeight = 1080;
+
+double Milliseconds(Clock::time_point since)
+{
+    return std::chrono::duration<double, std::milli>(Clock::now() - since).count();
+}
+
+// Japanese text as it comes: double-byte characters, a tab, ASCII and a 0x5C trail byte.
+const std::string Sample = "\x82\xa0\x82\xa2\x82\xa4\tline of text \x95\x5c\x8e\xa6 0123456789 "
+                           "\x93\xfa\x96\x7b\x8c\xea\x82\xcc\x95\xb6\x8f\xcd abcdefghij";
+
+// Lines of 20 to 60 bytes ended by CR LF, or one line without any terminator.
+long WriteBenchFile(int megabytes, bool oneLine)
+{
+    FILE* file = OpenStream(FileName, "wb");
+    if (file == nullptr)
+        return 0;
+    long target = megabytes * 1048576L;
+    long bytes = 0;
+    std::string chunk;
+    for (int i = 0; bytes < target; ++i) {
+        std::string line = Sample.substr(0, static_cast<size_t>(20 + i * 7 % 41));
+        // Never end a piece on a lead byte, which would pair with what follows.
+        if (IsLeadByte(static_cast<unsigned char>(line.back())))
+            line.pop_back();
+        if (!oneLine)
+            line += "\r\n";
+        chunk += line;
+        bytes += static_cast<long>(line.size());
+        if (chunk.size() > 65536) {
+            fwrite(chunk.data(), 1, chunk.size(), file);
+            chunk.clear();
+        }
+    }
+    fwrite(chunk.data(), 1, chunk.size(), file);
+    fclose(file);
+    return bytes;
+}
+
+// Peak private memory of the process so far, in bytes.
+double PeakMemory()
+{
+#ifdef _WIN32
+    PROCESS_MEMORY_COUNTERS counters;
+    std::memset(&counters, 0, sizeof counters);
+    counters.cb = sizeof counters;
+    GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters);
+    return static_cast<double>(counters.PeakPagefileUsage);
+#else
+    rusage usage;
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss * 1024.0;
+#endif
+}
+
+#ifdef _WIN32
+// The program's own status bar on this thread, fed by the program's own progress hook.
+void MakeStatusBar()
+{
+    InitCommonControls();
+    HWND parent = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 400, 100, nullptr, nullptr,
+                                  GetModuleHandleA(nullptr), nullptr);
+    StatusBar = CreateStatusWindowA(WS_CHILD | WS_VISIBLE, "", parent, 1);
+    ConnectLoader();
+    LoadRepaint = nullptr;
+}
+
+void PumpMessages()
+{
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 1, QS_ALLINPUT);
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE))
+        DispatchMessageA(&message);
+}
+
+// The texts the worker posted and this thread has not yet set.
+void DrainMessages()
+{
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE))
+        DispatchMessageA(&message);
+}
+#else
+void PumpMessages()
+{
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+}
+
+void DrainMessages()
+{
+}
+#endif
+
+bool LoadComplete = true;
+// Whether the progress texts go to a status bar of the main thread, as in the program.
+bool SendStatusTexts = true;
+
+void Finished(bool complete, unsigned long)
+{
+    LoadComplete = complete;
+    FinishLoad();
+}
+
+struct Loaded {
+    long bytes;
+    double milliseconds;
+    long lines;
+    double blockBytes;
+};
+
+// Reads the file as opening it does, waiting for the worker when the file is large.
+Loaded Load(long bytes)
+{
+    Loaded loaded = {bytes, 0, 0, 0};
+    std::strcpy(View.path, FileName);
+#ifdef _WIN32
+    MakeStatusBar();
+#endif
+    LoadEnded = Finished;
+    if (!SendStatusTexts)
+        LoadProgress = nullptr;
+    Clock::time_point start = Clock::now();
+    unsigned long error = 0;
+    if (!ReadDocument(View, &error) || error != 0) {
+        std::printf("the file could not be read\n");
+        std::exit(1);
+    }
+    while (LoadInProgress())
+        PumpMessages();
+    DrainMessages();
+    loaded.milliseconds = Milliseconds(start);
+    if (!LoadComplete)
+        std::printf("the load did not complete\n");
+    for (const TextLine* line = View.firstLine; line != nullptr; line = line->next) {
+        ++loaded.lines;
+        loaded.blockBytes += line->capacity;
+    }
+    View.topLine = View.caret.line = View.firstLine;
+    View.caret.pos = 0;
+    RemoveFile(FileName);
+    return loaded;
+}
+
+void SetView()
+{
+    CellWidth = 7;
+    TabWidth = 4;
+    View.clientWidth = ViewWidth;
+    View.clientHeight = ViewHeight;
+    View.topRow = 1;
+    View.hScroll = 0;
+    View.vScroll = 0;
+    View.totalRows = 0;
+}
+
+// The whole document measured once, as Relayout does (the native build has no viewport).
+void MeasureAll()
+{
+#ifdef _WIN32
+    Relayout();
+#else
+    LayoutRect rect = {0, 0, View.clientWidth, View.clientHeight};
+    for (TextLine* line = View.firstLine; line != nullptr; line = line->next)
+        MeasureLine(*line, rect);
+#endif
+}
+
+void PrintRead(const char* what, const Loaded& loaded, double before)
+{
+    double megabytes = loaded.bytes / 1048576.0;
+    std::printf("%-28s %9.1f ms %9.1f MB/s  lines %ld\n", what, loaded.milliseconds,
+                megabytes / (loaded.milliseconds / 1000.0), loaded.lines);
+    std::printf("%-28s %9.2f blocks/byte %6.2f peak/byte (peak %.0f MB)\n", "  memory", loaded.blockBytes / loaded.bytes,
+                (PeakMemory() - before) / loaded.bytes, PeakMemory() / 1048576.0);
+}
+
+void MeasureModes(const Loaded& loaded)
+{
+    SetView();
+    const int modes[] = {-1, 0, 80};
+    const char* names[] = {"unwrapped", "at the window", "at 80 columns"};
+    double megabytes = loaded.bytes / 1048576.0;
+    // What any walk of the whole document costs: every record and the first byte of its block.
+    Clock::time_point walked = Clock::now();
+    long sum = 0;
+    for (const TextLine* line = View.firstLine; line != nullptr; line = line->next)
+        sum += line->length + line->text[0];
+    double walkMs = Milliseconds(walked);
+    std::printf("walk the lines (sum %ld)     %9.1f ms %9.2f ms/MB\n", sum % 10, walkMs, walkMs / megabytes);
+    for (int i = 0; i < 3; ++i) {
+        WrapMode = modes[i];
+        Clock::time_point start = Clock::now();
+        MeasureAll();
+        double ms = Milliseconds(start);
+        std::printf("relayout %-19s %9.1f ms %9.2f ms/MB\n", names[i], ms, ms / megabytes);
+    }
+    WrapMode = -1;
+}
+
+int ReadCase(int megabytes, bool oneLine)
+{
+    long bytes = WriteBenchFile(megabytes, oneLine);
+    double before = PeakMemory();
+    Loaded loaded = Load(bytes);
+    char what[64];
+    std::snprintf(what, sizeof what, "read %d MB %s", megabytes, oneLine ? "one line" : "of lines");
+    PrintRead(what, loaded, before);
+    std::printf("%-28s %9ld\n", "  status texts", SendStatusTexts ? loaded.lines / 256 : 0);
+    MeasureModes(loaded);
+    DestroyLines(View.firstLine);
+    View.firstLine = nullptr;
+    return LoadComplete ? 0 : 1;
+}
+
+#ifdef _WIN32
+// A 32-bit bitmap of the view's size standing in for the window's device context.
+struct MemoryView {
+    HDC dc;
+    HBITMAP bitmap;
+    HGDIOBJ old;
+
+    MemoryView()
+    {
+        dc = CreateCompatibleDC(nullptr);
+        BITMAPINFO info;
+        std::memset(&info, 0, sizeof info);
+        info.bmiHeader.biSize = sizeof info.bmiHeader;
+        info.bmiHeader.biWidth = ViewWidth;
+        info.bmiHeader.biHeight = -ViewHeight;
+        info.bmiHeader.biPlanes = 1;
+        info.bmiHeader.biBitCount = 32;
+        info.bmiHeader.biCompression = BI_RGB;
+        void* bits = nullptr;
+        bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+        old = SelectObject(dc, bitmap);
+        MakeFont(dc, 14, "FixedSys", RGB(0, 40, 0), RGB(240, 240, 255), RGB(0, 0, 255), RGB(0, 255, 0));
+    }
+    ~MemoryView()
+    {
+        SelectObject(dc, old);
+        DeleteObject(bitmap);
+        DeleteDC(dc);
+    }
+
+    void Paint()
+    {
+        PAINTSTRUCT paint;
+        std::memset(&paint, 0, sizeof paint);
+        paint.hdc = dc;
+        paint.fErase = TRUE;
+        SetRect(&paint.rcPaint, 0, 0, ViewWidth, ViewHeight);
+        PaintView(paint);
+        GdiFlush();
+    }
+
+    // Best of a few rounds, in ms per paint.
+    double TimePaint(int rounds)
+    {
+        Paint();
+        double best = 1e9;
+        for (int i = 0; i < rounds; ++i) {
+            Clock::time_point start = Clock::now();
+            Paint();
+            best = std::min(best, Milliseconds(start));
+        }
+        return best;
+    }
+};
+
+int PaintCase()
+{
+    Load(WriteBenchFile(10, false));
+    SetView();
+    MemoryView memory;
+    SetView();
+    const int modes[] = {-1, 0, 80};
+    const char* names[] = {"unwrapped", "at the window", "at 80 columns"};
+    // Start a screen into the document, where every row is full of text.
+    for (int i = 0; i < 3; ++i) {
+        WrapMode = modes[i];
+        Relayout();
+        View.topLine = View.firstLine;
+        for (int n = 0; n < 1000; ++n)
+            View.topLine = View.topLine->next;
+        std::printf("paint 1920x1080 %-12s %9.2f ms\n", names[i], memory.TimePaint(20));
+    }
+    WrapMode = -1;
+    DestroyLines(View.firstLine);
+    View.firstLine = nullptr;
+    return 0;
+}
+#endif
+
+// The caret at the end of one long line, the view scrolled so that it shows, as after End.
+int TypeCase(int megabytes)
+{
+    Load(WriteBenchFile(megabytes, true));
+    SetView();
+    WrapMode = -1;
+    View.caret.line = View.firstLine;
+    View.caret.pos = View.firstLine->length;
+#ifdef _WIN32
+    MemoryView memory;
+    SetView();
+    Relayout();
+#endif
+    const int keys = 1000;
+    Clock::time_point start = Clock::now();
+    for (int i = 0; i < keys; ++i) {
+        View.hScroll = View.caret.pos - View.clientWidth / CellWidth + 2;
+        InsertText("x", 1);
+#ifdef _WIN32
+        memory.Paint();
+#endif
+    }
+    double ms = Milliseconds(start);
+    std::printf("type at the end of %d MB line %9.3f ms per key (%d keys%s)\n", megabytes, ms / keys, keys,
+#ifdef _WIN32
+                ", each painted"
+#else
+                ""
+#endif
+    );
+    DestroyLines(View.firstLine);
+    View.firstLine = nullptr;
+    return 0;
+}
+
+}
+
+int main(int argc, char** argv)
+{
+    if (argc < 2) {
+        std::printf("usage: editor_bench read MB [silent] | long MB | paint | type MB\n");
+        return 2;
+    }
+    std::string what = argv[1];
+    int megabytes = argc > 2 ? std::atoi(argv[2]) : 10;
+    SendStatusTexts = argc <= 3 || std::strcmp(argv[3], "silent") != 0;
+    if (what == "read")
+        return ReadCase(megabytes, false);
+    if (what == "long")
+        return ReadCase(megabytes, true);
+    if (what == "type")
+        return TypeCase(megabytes);
+#ifdef _WIN32
+    if (what == "paint")
+        return PaintCase();
+#endif
+    std::printf("unknown case %s\n", what.c_str());
+    return 2;
+}

@@ -1,0 +1,121 @@
+#include "document/line_reader.h"
+#include "document/byte_search.h"
+#include "document/text_line.h"
+#include "platform/platform.h"
+
+#include <new>
+
+namespace {
+
+// Large enough that the stream is read in few calls, small enough to stay in the cache while
+// its lines are copied out of it.
+const int BlockBytes = 256 * 1024;
+
+int Find(const char* block, int from, int end, char b)
+{
+    return static_cast<int>(FindByte(block + from, block + end, b) - block);
+}
+
+// A file smaller than a block, as most are, needs no more than its size and one byte, which
+// shows its end at the first read.
+int BlockFor(FILE* stream)
+{
+    long here = std::ftell(stream);
+    if (here < 0 || std::fseek(stream, 0, SEEK_END) != 0)
+        return BlockBytes;
+    long size = std::ftell(stream) - here;
+    if (std::fseek(stream, here, SEEK_SET) != 0 || size < 0 || size >= BlockBytes)
+        return BlockBytes;
+    return static_cast<int>(size) + 1;
+}
+
+}
+
+LineReader::LineReader(FILE* stream)
+    : stream(stream), blockBytes(BlockFor(stream)), block(new (std::nothrow) char[blockBytes]), start(0), end(0),
+      nextLf(-1), nextCr(-1), ended(false), error(0)
+{
+    if (block == nullptr)
+        Stop(OutOfMemoryError);
+}
+
+LineReader::~LineReader()
+{
+    delete[] block;
+}
+
+bool LineReader::Failed() const
+{
+    return error != 0;
+}
+
+unsigned long LineReader::Error() const
+{
+    return error;
+}
+
+void LineReader::Stop(unsigned long code)
+{
+    ended = true;
+    error = code;
+    start = end = 0;
+}
+
+// Reads the next block; false when the stream has nothing more. A short read still hands over
+// what it got: the end or the error is met on the next call, as reading byte by byte meets it
+// after the last byte that came.
+bool LineReader::Fill()
+{
+    start = end = 0;
+    nextLf = nextCr = -1;
+    if (ended)
+        return false;
+    size_t got = std::fread(block, 1, static_cast<size_t>(blockBytes), stream);
+    if (got < static_cast<size_t>(blockBytes)) {
+        ended = true;
+        if (std::ferror(stream)) {
+            unsigned long code = LastSystemError();
+            error = code != 0 ? code : ReadFailedError;
+        }
+    }
+    end = static_cast<int>(got);
+    return end > 0;
+}
+
+// The first LF or CR at or after start, or end. Each search runs past start only to the next
+// byte it finds and is not repeated until that byte is taken, so a block is scanned once.
+int LineReader::NextTerminator()
+{
+    if (nextLf < start)
+        nextLf = Find(block, start, end, '\n');
+    if (nextCr < start)
+        nextCr = Find(block, start, end, '\r');
+    return nextLf < nextCr ? nextLf : nextCr;
+}
+
+bool LineReader::ReadLine(TextLine& line)
+{
+    for (;;) {
+        if (start == end && !Fill())
+            return false;
+        int terminator = NextTerminator();
+        if (!line.AppendBytes(block + start, terminator - start)) {
+            Stop(LastSystemError());
+            return false;
+        }
+        if (terminator == end) {
+            start = end;
+            continue;
+        }
+        start = terminator + 1;
+        if (block[terminator] == '\n')
+            return true;
+        // A CR: an LF right after it belongs to it, even across blocks; at the end of the file it
+        // ends the last line and no empty line follows.
+        if (start == end && !Fill())
+            return false;
+        if (block[start] == '\n')
+            ++start;
+        return true;
+    }
+}

@@ -1,0 +1,44 @@
+// Splitting a file into lines while reading it in large blocks. The lines are exactly those that
+// ReadLine (text_file.h) reads byte by byte: LF, CR LF and a lone CR end a line, a CR that is the
+// file's last byte ends the last line, a zero byte is stored as '*', and whatever follows the
+// last terminator is the last line.
+#pragma once
+#include <cstdio>
+
+class TextLine;
+
+class LineReader {
+public:
+    // The stream is read from where it stands and stays the caller's to close.
+    explicit LineReader(FILE* stream);
+    virtual ~LineReader();
+
+    // Appends the next line's bytes to line: one copy for a line that lies within a block. True
+    // when a terminator ended it; false when the end of the file did, or when the reading
+    // stopped (Failed).
+    bool ReadLine(TextLine& line);
+    // True once the reading has stopped before the end of the file: the stream failed, or there
+    // was no memory for the block or for a line's bytes. The line being read keeps the bytes it
+    // got before that; Error() is the system's code for the failure.
+    bool Failed() const;
+    unsigned long Error() const;
+    // For a caller that could not make a line of its own: the reading stops with error.
+    void Stop(unsigned long error);
+
+private:
+    LineReader(const LineReader&);
+    LineReader& operator=(const LineReader&);
+
+    bool Fill();
+    int NextTerminator();
+
+    FILE* stream;
+    int blockBytes;
+    char* block;
+    int start;   // the first byte not yet taken
+    int end;     // the end of the bytes read into the block
+    int nextLf;  // where the next LF and CR at or after start are, end for none, -1 unknown
+    int nextCr;
+    bool ended;  // the stream has nothing more to give
+    unsigned long error;
+};
