@@ -20,9 +20,9 @@ function(tessary_target_flags target)
 endfunction()
 
 # GoogleTest as installed (MSYS2's package, Debian's libgtest-dev, a CMake package) or else built
-# here from its sources by the same compiler as our code. The sanitizer builds always take the
-# sources, so that GoogleTest is instrumented like everything else and instrumented and plain code
-# never mix.
+# here from its sources by the same compiler as our code. The sanitizer builds (every build that
+# is not for Windows) take the sources unless told otherwise, so that GoogleTest is instrumented
+# like everything else and instrumented and plain code never mix.
 macro(tessary_find_gtest)
   if(WIN32)
     set(tessary_gtest_sources_default OFF)
@@ -50,8 +50,8 @@ endmacro()
 
 # Each GoogleTest case is a ctest test of its own, so that `ctest -N` lists every case and a
 # failure names it. The cases are listed when ctest starts (through Wine for a Windows build), so
-# building never needs to run anything. Starting one case under a running wineserver costs about
-# a fifth of a second.
+# building never needs to run anything. Starting one case costs about a fifth of a second once
+# `scripts/wine-run --init` keeps the wineserver and the desktop alive, as scripts/test does.
 function(tessary_add_gtest target)
   set(sources ${ARGN})
   if(NOT sources)
