@@ -3,6 +3,7 @@
 #include "document/editor_record.h"
 #include "document/text_line.h"
 #include "resources/resource_ids.h"
+#include "resources/version.h"
 
 #include <cstdio>
 #include <cstring>
@@ -137,5 +138,5 @@ void ShowCommonSettings()
 
 void ShowVersionBox()
 {
-    MessageBoxA(MainWindow, "Tessary Version β７", "ﾊﾞｰｼﾞｮﾝ情報", MB_OK);
+    MessageBoxA(MainWindow, "Tessary Version " TESSARY_VERSION, "ﾊﾞｰｼﾞｮﾝ情報", MB_OK);
 }

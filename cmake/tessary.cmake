@@ -1,4 +1,5 @@
 include(CheckCXXCompilerFlag)
+include(GoogleTest)
 
 # Our string literals are written in UTF-8 but the program speaks code page 932, so the compiler
 # converts them. GCC does this through iconv on every configuration; a compiler without the flag
@@ -18,9 +19,39 @@ function(tessary_target_flags target)
   endif()
 endfunction()
 
-# One test executable is one ctest test. Under Wine every start costs a second or more, so
-# running each GoogleTest case in its own process (gtest_add_tests, gtest_discover_tests) would
-# multiply that cost; GoogleTest's own output names any failing case.
+# GoogleTest as installed (MSYS2's package, Debian's libgtest-dev, a CMake package) or else built
+# here from its sources by the same compiler as our code. The sanitizer builds (every build that
+# is not for Windows) take the sources unless told otherwise, so that GoogleTest is instrumented
+# like everything else and instrumented and plain code never mix.
+macro(tessary_find_gtest)
+  if(WIN32)
+    set(tessary_gtest_sources_default OFF)
+  else()
+    set(tessary_gtest_sources_default ON)
+  endif()
+  option(TESSARY_GTEST_FROM_SOURCES "Build GoogleTest from its sources even when it is installed"
+    ${tessary_gtest_sources_default})
+  set(TESSARY_GTEST_SOURCES /usr/src/googletest CACHE PATH "GoogleTest's sources, used when no installed GoogleTest is found")
+  if(NOT TESSARY_GTEST_FROM_SOURCES)
+    find_package(GTest)
+  endif()
+  if(NOT TARGET GTest::gtest)
+    if(NOT EXISTS ${TESSARY_GTEST_SOURCES}/CMakeLists.txt)
+      message(FATAL_ERROR "GoogleTest was not found, neither installed nor as sources in "
+        "${TESSARY_GTEST_SOURCES}. Install it, or configure with -DTESSARY_TESTS=OFF to build the "
+        "program alone.")
+    endif()
+    set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+    set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+    set(gtest_disable_pthreads OFF CACHE BOOL "" FORCE)
+    add_subdirectory(${TESSARY_GTEST_SOURCES} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL SYSTEM)
+  endif()
+endmacro()
+
+# Each GoogleTest case is a ctest test of its own, so that `ctest -N` lists every case and a
+# failure names it. The cases are listed when ctest starts (through Wine for a Windows build), so
+# building never needs to run anything. Starting one case costs about a fifth of a second once
+# `scripts/wine-run --init` keeps the wineserver and the desktop alive, as scripts/test does.
 function(tessary_add_gtest target)
   set(sources ${ARGN})
   if(NOT sources)
@@ -39,13 +70,19 @@ function(tessary_add_gtest target)
   if(CMAKE_CROSSCOMPILING AND NOT CMAKE_CROSSCOMPILING_EMULATOR)
     return()
   endif()
-  add_test(NAME ${target} COMMAND ${target} --gtest_color=no WORKING_DIRECTORY ${CMAKE_BINARY_DIR})
-  set_tests_properties(${target} PROPERTIES TIMEOUT 900)
+  # Each property holds one variable: a list would not survive the way to the listed cases.
   if(WIN32)
-    set_tests_properties(${target} PROPERTIES
-      ENVIRONMENT "TESSARY_WINEPREFIX=${CMAKE_BINARY_DIR}/wineprefix")
+    set(environment ENVIRONMENT "TESSARY_WINEPREFIX=${CMAKE_BINARY_DIR}/wineprefix")
   else()
-    set_tests_properties(${target} PROPERTIES
-      ENVIRONMENT "UBSAN_OPTIONS=print_stacktrace=1;ASAN_OPTIONS=detect_stack_use_after_return=1:strict_string_checks=1")
+    set(environment
+      ENVIRONMENT "ASAN_OPTIONS=detect_stack_use_after_return=1:strict_string_checks=1"
+      ENVIRONMENT_MODIFICATION "UBSAN_OPTIONS=set:print_stacktrace=1")
   endif()
+  # Listing the cases can include creating the Wine prefix, which takes a few seconds.
+  gtest_discover_tests(${target}
+    EXTRA_ARGS --gtest_color=no
+    WORKING_DIRECTORY ${CMAKE_BINARY_DIR}
+    DISCOVERY_MODE PRE_TEST
+    DISCOVERY_TIMEOUT 120
+    PROPERTIES TIMEOUT 300 ${environment})
 endfunction()
