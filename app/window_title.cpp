@@ -1,5 +1,5 @@
 #include "app/window_title.h"
-#include "document/text_file.h"
+#include "platform/characters.h"
 
 #include <cstdio>
 

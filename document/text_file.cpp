@@ -3,6 +3,7 @@
 #include "document/editor_record.h"
 #include "document/line_reader.h"
 #include "document/text_line.h"
+#include "platform/characters.h"
 #include "platform/platform.h"
 
 #include <cstdio>
@@ -10,11 +11,6 @@
 #include <new>
 
 namespace {
-
-bool IsSeparator(char c)
-{
-    return c == '\\' || c == '/';
-}
 
 bool IsDirectory(const char* path)
 {
@@ -68,28 +64,12 @@ bool MakeFileBeside(const char* path, char* name)
 
 }
 
-int LastSeparator(const char* path)
-{
-    int last = -1;
-    for (int i = 0; path[i] != 0; ++i) {
-        if (IsLeadByte(static_cast<unsigned char>(path[i])) && path[i + 1] != 0)
-            ++i;
-        else if (IsSeparator(path[i]))
-            last = i;
-    }
-    return last;
-}
-
 void CreateDirectories(const char* dir)
 {
     if (IsDirectory(dir))
         return;
     char prefix[PathSize];
-    for (int i = 0; dir[i] != 0 && i < PathSize; ++i) {
-        if (IsLeadByte(static_cast<unsigned char>(dir[i])) && dir[i + 1] != 0) {
-            ++i;
-            continue;
-        }
+    for (int i = 0; dir[i] != 0 && i < PathSize; i += CharacterBytes(dir + i)) {
         if (!IsSeparator(dir[i]))
             continue;
         CopyPrefix(prefix, dir, i);

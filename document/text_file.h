@@ -27,9 +27,6 @@ bool WriteLine(const TextLine* line, FILE* stream);
 FILE* OpenWithDirectories(const char* path, const char* mode);
 void CreateDirectories(const char* dir);
 
-// Offset of the last directory separator ('\\' or '/') of path, or -1. A trail byte 0x5C is not
-// a separator.
-int LastSeparator(const char* path);
 // Makes a name for a new file in the folder of path whose own name is no longer than that of
 // path, so it fits wherever path fits; attempt picks one of many such names. False when none is
 // left for that attempt.

@@ -2,6 +2,7 @@
 #include "document/byte_search.h"
 #include "document/editor_record.h"
 #include "document/text_line.h"
+#include "platform/characters.h"
 #include "platform/platform.h"
 
 #include <climits>
@@ -89,7 +90,7 @@ bool RowWalk::Step()
             x = originX + tabStop;
         }
     } else {
-        charBytes = IsLeadByte(b) && text[pos + 1] != 0 ? 2 : 1;
+        charBytes = CharacterBytes(text + pos);
         int width = charBytes * CellWidth;
         if (wrapping && x + width > limit) {
             startedRow = true;
@@ -291,7 +292,7 @@ int PrevCharPos(const TextLine& line, int pos)
             return pos - 1;
         if (i == pos)
             return pos - 2;
-        i += IsLeadByte(static_cast<unsigned char>(line.text[i])) ? 2 : 1;
+        i += CharacterBytes(line.text + i);
     }
 }
 
@@ -299,9 +300,7 @@ int NextCharPos(const TextLine& line, int pos)
 {
     if (pos >= line.length)
         return -1;
-    if (IsLeadByte(static_cast<unsigned char>(line.text[pos])) && pos != line.length - 1)
-        return pos + 2;
-    return pos + 1;
+    return pos + CharacterBytes(line.text + pos);
 }
 
 int LineRows(const TextLine& line)

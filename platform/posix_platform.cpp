@@ -1,4 +1,5 @@
 #include "platform/platform.h"
+#include "platform/characters.h"
 #include "platform/test_hooks.h"
 
 #include <atomic>
@@ -56,11 +57,8 @@ struct BlockHeader {
 std::string NativePath(const char* path)
 {
     std::string result(path);
-    for (size_t i = 0; i < result.size(); ++i) {
-        unsigned char b = static_cast<unsigned char>(result[i]);
-        if (IsLeadByte(b) && i + 1 < result.size())
-            ++i;
-        else if (b == '\\')
+    for (size_t i = 0; i < result.size(); i += CharacterBytes(result.c_str() + i)) {
+        if (result[i] == '\\')
             result[i] = '/';
     }
     return result;

@@ -1,4 +1,5 @@
 #include "document/text_file.h"
+#include "platform/characters.h"
 #include "document/editor_record.h"
 #include "document/text_line.h"
 #include "tests/test_support.h"
