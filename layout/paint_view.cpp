@@ -205,9 +205,9 @@ void PaintView(const PAINTSTRUCT& paint)
     if (paint.fErase)
         FillRect(dc, &paint.rcPaint, View.backBrush);
 
-    // Rows of topLine above topRow lie above the window.
-    LayoutRect rect = {-View.hScroll * CellWidth, (1 - View.topRow) * RowHeight(),
-                       View.clientWidth, View.clientHeight};
+    // Each line's top is where the rows walked for the lines above it end, so what is drawn and
+    // where the caret goes agree even where a line's cached rowCount is stale.
+    LayoutRect rect = {ViewOriginX(), TopLineY(), View.clientWidth, View.clientHeight};
     bool caretLinePainted = false;
     for (const TextLine* line = View.topLine; line != nullptr; line = line->next) {
         if (line == View.caret.line)

@@ -202,6 +202,43 @@ int RowHeight()
     return 2 * CellWidth;
 }
 
+int ViewOriginX()
+{
+    return -View.hScroll * CellWidth;
+}
+
+int TopLineY()
+{
+    return (1 - View.topRow) * RowHeight();
+}
+
+bool CachedLineTop(const TextLine* line, int stopY, bool searchAbove, int* top)
+{
+    if (View.topLine == nullptr)
+        return false;
+    int y = TopLineY();
+    for (const TextLine* below = View.topLine; below != nullptr; below = below->next) {
+        if (below == line) {
+            *top = y;
+            return true;
+        }
+        y += below->rowCount * RowHeight();
+        if (y >= stopY)
+            break;
+    }
+    if (!searchAbove)
+        return false;
+    y = TopLineY();
+    for (const TextLine* above = View.topLine->prev; above != nullptr; above = above->prev) {
+        y -= above->rowCount * RowHeight();
+        if (above == line) {
+            *top = y;
+            return true;
+        }
+    }
+    return false;
+}
+
 LineMeasure MeasureLine(TextLine& line, const LayoutRect& rect)
 {
     LineMeasure result = {0, 0};

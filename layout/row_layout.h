@@ -82,6 +82,17 @@ private:
 // Height of one display row in px.
 int RowHeight();
 
+// Where lines stand in view coordinates (from the edit view's top-left corner). Every line's
+// origin is ViewOriginX from the left edge, the columns scrolled off moving it left; topLine's
+// first row is at TopLineY, its rows above topRow lying above the window.
+int ViewOriginX();
+int TopLineY();
+// The view y of line's first row, counted from topLine with the rowCount each line kept from
+// its last measuring (painting instead adds up the rows it walks): downwards from topLine until
+// the next line would start at or below stopY, then, when searchAbove, upwards. False when line
+// was not met.
+bool CachedLineTop(const TextLine* line, int stopY, bool searchAbove, int* top);
+
 // Re-counts the line's rows for the rectangle, stores the count in rowCount and returns the
 // largest x reached with the change of rowCount.
 LineMeasure MeasureLine(TextLine& line, const LayoutRect& rect);

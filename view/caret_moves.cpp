@@ -138,19 +138,13 @@ void PageDown()
 
 LayoutPoint CaretViewPoint()
 {
-    int left = -View.hScroll * CellWidth;
-    int lineTop = (1 - View.topRow) * RowHeight();
-    for (TextLine* line = View.topLine; line != nullptr; line = line->next) {
-        if (line == View.caret.line) {
-            LayoutPoint point = PosToPoint(*line);
-            point.x += left;
-            point.y += lineTop;
-            return point;
-        }
-        lineTop += line->rowCount * RowHeight();
-        if (lineTop >= View.clientHeight)
-            break;
+    int lineTop = 0;
+    if (View.caret.line == nullptr || !CachedLineTop(View.caret.line, View.clientHeight, false, &lineTop)) {
+        LayoutPoint parked = {CaretParked, CaretParked};
+        return parked;
     }
-    LayoutPoint parked = {CaretParked, CaretParked};
-    return parked;
+    LayoutPoint point = PosToPoint(*View.caret.line);
+    point.x += ViewOriginX();
+    point.y += lineTop;
+    return point;
 }

@@ -1,5 +1,18 @@
 // The eight keyboard moves of the caret, and where the caret appears in the edit view. The moves
 // change only View.caret; placing the system caret and scrolling are separate steps after them.
+//
+// Where the rest of the caret's life is:
+// - made and destroyed with the focus, as wide as a cell in overwrite mode: CaretCreate and
+//   WM_KILLFOCUS in view/edit_view.cpp;
+// - moved by a key: these moves, then PlaceCaret (place_caret.cpp, through CaretViewPoint) and
+//   EnsureCaretVisible (viewport.cpp), in that order, under the document lock;
+// - moved by typing: InsertText (char_input.cpp) steps caret.pos or takes it to the new line;
+//   the repaint then places it;
+// - placed by painting where its position is drawn, or parked at CaretParked when no painted
+//   row holds it (layout/paint_view.cpp), by the same view coordinates as CaretViewPoint
+//   (ViewOriginX, TopLineY in layout/row_layout.h);
+// - put on the first line by ResetView (viewport.cpp), and cleared with the lines by
+//   DiscardLines (document/editor_record.cpp), after which every move is skipped.
 #pragma once
 #include "layout/row_layout.h"
 

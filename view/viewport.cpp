@@ -7,6 +7,7 @@
 #include "platform/platform.h"
 #include "view/caret_moves.h"
 
+#include <climits>
 #include <cstring>
 #include <new>
 
@@ -53,30 +54,6 @@ void MoveContents(int bar, int pos, int dx, int dy)
     ScrollWindowEx(View.hwnd, dx, dy, nullptr, nullptr, nullptr, &update, 0);
     InvalidateRect(View.hwnd, &update, TRUE);
     ShowCaret(View.hwnd);
-}
-
-// The view y of line's first row, searched below topLine first, then above it.
-bool FindLineTop(const TextLine* line, int* top)
-{
-    if (View.topLine == nullptr)
-        return false;
-    int y = (1 - View.topRow) * RowHeight();
-    for (const TextLine* below = View.topLine; below != nullptr; below = below->next) {
-        if (below == line) {
-            *top = y;
-            return true;
-        }
-        y += below->rowCount * RowHeight();
-    }
-    y = (1 - View.topRow) * RowHeight();
-    for (const TextLine* above = View.topLine->prev; above != nullptr; above = above->prev) {
-        y -= above->rowCount * RowHeight();
-        if (above == line) {
-            *top = y;
-            return true;
-        }
-    }
-    return false;
 }
 
 }
@@ -210,9 +187,9 @@ void EnsureCaretVisible()
         return;
     }
     LayoutPoint point = PosToPoint(*View.caret.line);
-    int cx = point.x - View.hScroll * CellWidth;
+    int cx = point.x + ViewOriginX();
     int lineTop = 0;
-    if (!FindLineTop(View.caret.line, &lineTop)) {
+    if (!CachedLineTop(View.caret.line, INT_MAX, true, &lineTop)) {
         InvalidateAll();
         return;
     }
