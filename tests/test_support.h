@@ -1,19 +1,62 @@
-// Small helpers shared by the tests: line lists from and to strings, files from and to bytes,
-// and a fresh folder for each test that touches the disk.
+// Small helpers shared by the tests: the editor's state reset to how the process starts, line
+// lists from and to strings, files from and to bytes, and a fresh folder for each test that
+// touches the disk.
 #pragma once
+#include "document/background_load.h"
+#include "document/editor_record.h"
 #include "document/text_line.h"
 #include "platform/platform.h"
+#include "view/char_input.h"
 
 #include <cstdio>
 #include <string>
 #include <vector>
 
 #ifdef _WIN32
+#include "app/open_document.h"
+#include "platform/win32_hooks.h"
+#include "view/viewport.h"
 #include <windows.h>
 #else
+#include "platform/test_hooks.h"
 #include <cstdlib>
 #include <dirent.h>
 #endif
+
+#include <cstring>
+
+// Puts the editor back as the process starts, for a fixture's SetUp and TearDown: destroys the
+// lines, releases the font and brushes, gives every field of the record its fresh value, and
+// resets the settings, the window handles and the hooks. Windows are not destroyed here; a
+// fixture that made them destroys them first. A load must have ended before this runs.
+inline void ResetEditor()
+{
+    DiscardLines(View);
+    ReleaseViewResources(View);
+    View = EditView();
+    CellWidth = 7;
+    WrapMode = -1;
+    TabWidth = 4;
+    std::strcpy(SaveLineEnding, "\r\n");
+    MainWindow = nullptr;
+    MainMenu = nullptr;
+    ToolBar = nullptr;
+    StatusBar = nullptr;
+    AppInstance = nullptr;
+    DocumentChanged = nullptr;
+    LoadRepaint = nullptr;
+    LoadProgress = nullptr;
+    LoadEnded = nullptr;
+#ifdef _WIN32
+    DocumentShown = nullptr;
+    // Null rather than the real start: a test that opens a further instance without watching
+    // for it fails at once instead of starting programs.
+    StartProgram = nullptr;
+    ReplaceFileCall = ReplaceFileA;
+#else
+    ResetTestHooks();
+#endif
+}
 
 inline std::vector<std::string> LinesOf(const TextLine* first)
 {

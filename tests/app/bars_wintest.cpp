@@ -1,6 +1,7 @@
 #include "app/bars.h"
 #include "document/editor_record.h"
 #include "resources/resource_ids.h"
+#include "tests/test_support.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -13,6 +14,7 @@ class BarsTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
+        ResetEditor();
         InitCommonControls();
         frame = CreateWindowExA(0, "STATIC", "", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 0, 0, 500, 400, nullptr,
                                 nullptr, GetModuleHandleA(nullptr), nullptr);
@@ -26,10 +28,8 @@ protected:
     {
         if (View.hwnd != nullptr)
             DestroyWindow(View.hwnd);
-        View.hwnd = nullptr;
         DestroyWindow(frame);
-        ToolBar = nullptr;
-        StatusBar = nullptr;
+        ResetEditor();
     }
 
     RECT ChildRect(HWND child)

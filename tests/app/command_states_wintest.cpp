@@ -1,6 +1,7 @@
 #include "app/command_states.h"
 #include "document/editor_record.h"
 #include "resources/resource_ids.h"
+#include "tests/test_support.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -15,6 +16,7 @@ class CommandStatesTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
+        ResetEditor();
         InitCommonControls();
         frame = CreateWindowExA(0, "STATIC", "", WS_OVERLAPPEDWINDOW, 0, 0, 400, 300, nullptr, nullptr,
                                 GetModuleHandleA(nullptr), nullptr);
@@ -36,20 +38,12 @@ protected:
         MainWindow = frame;
         MainMenu = menu;
         ToolBar = toolbar;
-        savedWrapMode = WrapMode;
-        View.path[0] = 0;
-        View.modified = false;
     }
 
     void TearDown() override
     {
-        WrapMode = savedWrapMode;
-        View.path[0] = 0;
-        View.modified = false;
-        MainWindow = nullptr;
-        MainMenu = nullptr;
-        ToolBar = nullptr;
         DestroyWindow(frame);
+        ResetEditor();
     }
 
     void Update()
@@ -72,7 +66,6 @@ protected:
     HWND frame = nullptr;
     HMENU menu = nullptr;
     HWND toolbar = nullptr;
-    int savedWrapMode = -1;
 };
 
 }

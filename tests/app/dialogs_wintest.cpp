@@ -73,36 +73,22 @@ class DialogsTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        savedInstance = AppInstance;
-        savedMainWindow = MainWindow;
-        savedFirstLine = View.firstLine;
-        std::memcpy(savedPath, View.path, sizeof savedPath);
-        std::memcpy(savedEnding, SaveLineEnding, sizeof savedEnding);
-        savedWrapMode = WrapMode;
-        savedTabWidth = TabWidth;
+        ResetEditor();
         AppInstance = GetModuleHandleA(nullptr);
         MainWindow = CreateWindowA(PlainWindowClass("DialogsTestOwner"), "owner", WS_OVERLAPPEDWINDOW, 0, 0, 400,
                                    300, nullptr, nullptr, AppInstance, nullptr);
         View.firstLine = MakeLines({""});
-        View.path[0] = 0;
     }
 
     void TearDown() override
     {
-        DestroyLines(View.firstLine);
         DestroyWindow(MainWindow);
-        AppInstance = savedInstance;
-        MainWindow = savedMainWindow;
-        View.firstLine = savedFirstLine;
-        std::memcpy(View.path, savedPath, sizeof savedPath);
-        std::memcpy(SaveLineEnding, savedEnding, sizeof savedEnding);
-        WrapMode = savedWrapMode;
-        TabWidth = savedTabWidth;
+        ResetEditor();
     }
 
     void SetLines(const Texts& lines)
     {
-        DestroyLines(View.firstLine);
+        DiscardLines(View);
         View.firstLine = MakeLines(lines);
     }
 
@@ -131,14 +117,6 @@ protected:
         EXPECT_TRUE(answer.Answered());
         return seen;
     }
-
-    HINSTANCE savedInstance;
-    HWND savedMainWindow;
-    TextLine* savedFirstLine;
-    char savedPath[PathSize];
-    char savedEnding[sizeof SaveLineEnding];
-    int savedWrapMode;
-    int savedTabWidth;
 };
 
 }
@@ -171,11 +149,11 @@ TEST_F(DialogsTest, DocumentInfoShowsThePathAndCountsTextBytesWithoutTerminators
 TEST_F(DialogsTest, DocumentInfoCountsPastTwoGibibytes)
 {
     SetLines({"a", "b"});
-    View.firstLine->length = INT_MAX;
-    View.firstLine->next->length = INT_MAX;
+    LineAt(View.firstLine, 0)->length = INT_MAX;
+    LineAt(View.firstLine, 1)->length = INT_MAX;
     DocInfoSeen seen = OpenDocumentInfo(KeepSelection, IDCANCEL);
-    View.firstLine->length = 1;
-    View.firstLine->next->length = 1;
+    LineAt(View.firstLine, 0)->length = 1;
+    LineAt(View.firstLine, 1)->length = 1;
     EXPECT_EQ(seen.size, "4294967294 bytes");
 }
 

@@ -21,19 +21,12 @@ class DocumentCommandsTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
+        ResetEditor();
         folder = NewTempFolder();
         View.firstLine = MakeLines({""});
-        View.path[0] = 0;
-        View.modified = false;
     }
 
-    void TearDown() override
-    {
-        DestroyLines(View.firstLine);
-        View.firstLine = nullptr;
-        View.path[0] = 0;
-        View.modified = false;
-    }
+    void TearDown() override { ResetEditor(); }
 
     void Edit(const Lines& lines)
     {
@@ -203,14 +196,8 @@ BOOL WINAPI ReplaceLeavesTheNameBlocked(LPCSTR replaced, LPCSTR, LPCSTR, DWORD, 
     return FALSE;
 }
 
-class SaveReplaceTest : public DocumentCommandsTest {
-protected:
-    void TearDown() override
-    {
-        ReplaceFileCall = ReplaceFileA;
-        DocumentCommandsTest::TearDown();
-    }
-};
+// The fixture's reset puts the system's ReplaceFileA back in place.
+class SaveReplaceTest : public DocumentCommandsTest {};
 
 }
 

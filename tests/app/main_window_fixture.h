@@ -24,13 +24,9 @@ class MainWindowTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
+        ResetEditor();
         AppInstance = GetModuleHandleA(nullptr);
         InitCommonControls();
-        View.path[0] = 0;
-        View.modified = false;
-        View.overwrite = false;
-        WrapMode = -1;
-        std::strcpy(SaveLineEnding, "\r\n");
         folder = NewTempFolder();
         Starts().clear();
         StartProgram = RecordStart;
@@ -52,18 +48,7 @@ protected:
         MSG message;
         while (PeekMessageA(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
         }
-        DestroyLines(View.firstLine);
-        View.firstLine = View.topLine = View.caret.line = nullptr;
-        View.hwnd = nullptr;
-        View.path[0] = 0;
-        WrapMode = -1;
-        std::strcpy(SaveLineEnding, "\r\n");
-        MainWindow = nullptr;
-        MainMenu = nullptr;
-        ToolBar = StatusBar = nullptr;
-        DocumentShown = nullptr;
-        DocumentChanged = nullptr;
-        StartProgram = nullptr;
+        ResetEditor();
     }
 
     // Dispatches this thread's messages, as the message loop would, until no load runs.

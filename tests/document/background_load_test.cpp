@@ -114,29 +114,19 @@ class BackgroundLoadTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
+        ResetEditor();
         Seen = &reports;
         LoadRepaint = OnRepaint;
         LoadProgress = OnProgress;
         LoadEnded = OnEnded;
         folder = NewTempFolder();
-        View.firstLine = nullptr;
-        View.modified = false;
     }
 
     void TearDown() override
     {
         WaitForLoad();
-        LoadRepaint = nullptr;
-        LoadProgress = nullptr;
-        LoadEnded = nullptr;
         Seen = nullptr;
-        DestroyLines(View.firstLine);
-        View.firstLine = View.caret.line = View.topLine = nullptr;
-        View.modified = false;
-        DocumentChanged = nullptr;
-#ifndef _WIN32
-        ResetTestHooks();
-#endif
+        ResetEditor();
     }
 
     // Starts reading path into View, as opening the file does.

@@ -24,13 +24,14 @@ TEST(EditorRecordTest, DiscardedLinesCannotBeReachedFromTheRecord)
 
 TEST(EditorRecordTest, TypingIntoADocumentWithoutLinesChangesNothing)
 {
+    ResetEditor();
     View.firstLine = MakeLines({"text"});
     View.topLine = View.caret.line = View.firstLine;
-    View.modified = false;
     DiscardLines(View);
     InsertText("ab\r\ncd", 6);
     EXPECT_EQ(View.firstLine, nullptr);
     EXPECT_FALSE(View.modified);
     LayoutPoint point = CaretViewPoint();
     EXPECT_EQ(point.x, CaretParked);
+    ResetEditor();
 }

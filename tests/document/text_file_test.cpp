@@ -23,17 +23,14 @@ protected:
     {
         folder = NewTempFolder();
         ASSERT_FALSE(folder.empty());
-        std::strcpy(SaveLineEnding, "\r\n");
+        ResetEditor();
     }
 
     void TearDown() override
     {
         DestroyLines(view.firstLine);
         view.firstLine = nullptr;
-        std::strcpy(SaveLineEnding, "\r\n");
-#ifndef _WIN32
-        ResetTestHooks();
-#endif
+        ResetEditor();
     }
 
     std::string PathOf(const std::string& name) const { return folder + "\\" + name; }

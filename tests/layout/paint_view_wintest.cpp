@@ -35,6 +35,7 @@ class Painting : public ::testing::Test {
 protected:
     void SetUp() override
     {
+        ResetEditor();
         const char* className = PlainWindowClass("Tessary paint test");
         window = CreateWindowExA(0, className, "", WS_POPUP, 0, 0, 100, 300,
                                  nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
@@ -58,27 +59,19 @@ protected:
 
         MakeFont(dc, 14, "FixedSys", TextColor, BackColor, RGB(0, 0, 255), RGB(0, 255, 0));
         ASSERT_EQ(CellWidth, 7) << "FixedSys should map to VL Gothic, 14 px high";
-        TabWidth = 4;
         View.clientWidth = 100;
         View.clientHeight = 300;
         View.topRow = 1;
-        View.hScroll = 0;
     }
 
     void TearDown() override
     {
-        DestroyLines(View.firstLine);
-        View.firstLine = View.topLine = View.caret.line = nullptr;
-        View.caret.pos = 0;
-        View.hScroll = View.clientWidth = View.clientHeight = 0;
-        WrapMode = -1;
-        CellWidth = 7;
-        ReleaseViewResources(View);
         SelectObject(dc, oldBitmap);
         DeleteObject(bitmap);
         DeleteDC(dc);
         DestroyCaret();
         DestroyWindow(window);
+        ResetEditor();
     }
 
     void Document(int wrapMode, const std::vector<std::string>& texts)

@@ -18,17 +18,14 @@ class RowLayout : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        CellWidth = 7;
-        TabWidth = 4;
+        ResetEditor();
         View.clientWidth = 200;
     }
 
     void TearDown() override
     {
         DestroyLines(line);
-        WrapMode = -1;
-        View.clientWidth = 0;
-        View.caret.pos = 0;
+        ResetEditor();
     }
 
     void Line(int wrapMode, const std::string& bytes)

@@ -1,101 +1,172 @@
 #include "resources/resource_ids.h"
+#include "tests/resources/resource_text.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <set>
 #include <string>
 #include <vector>
 
 namespace {
 
-struct Item {
-    UINT id;
-    const char* text;
+struct MenuItem {
+    UINT id;  // 0 for a popup
+    std::wstring stored;
+    std::string shown;
 };
 
-const UINT Separator = 0;
-
-struct Popup {
-    const char* title;
-    std::vector<Item> items;
-};
-
-std::string ItemText(HMENU menu, UINT position)
+// Every popup title and command item of the menu, in order; separators are left out.
+std::vector<MenuItem> MenuItems(HMENU menu)
 {
-    char text[128] = "";
-    GetMenuStringA(menu, position, text, sizeof text, MF_BYPOSITION);
-    return text;
-}
-
-}
-
-// The texts are compared as the program sees them at run time: code page 932 bytes.
-TEST(MenuResource, HoldsEveryCommandInOrderWithItsJapaneseText)
-{
-    const std::vector<Popup> expected = {
-        {"ﾌｧｲﾙ(&F)",
-         {{CMD_NEW, "新規作成(&N)\tCtrl+N"}, {CMD_OPEN, "ファイルを開く(&O)...\tCtrl+O"},
-          {CMD_CLOSE_AND_OPEN, "閉じて開く(&H)"}, {CMD_SAVE, "上書保存(&S)\tCtrl+S"},
-          {CMD_SAVE_AS, "名前を付けて保存(&A)..."}, {Separator, ""}, {CMD_PRINT, "印刷(&P)...\tCtrl+P"},
-          {Separator, ""}, {CMD_EXIT, "終了(&X)"}}},
-        {"編集(&E)",
-         {{CMD_UNDO, "元に戻す(&U)\tCtrl+Z"}, {CMD_REDO, "やり直す(&R)\tCtrl+Y"}, {Separator, ""},
-          {CMD_CUT, "切り取り(&T)\tCtrl+X"}, {CMD_COPY, "コピー(&C)\tCtrl+C"},
-          {CMD_PASTE, "貼り付け(&P)\tCtrl+V"}, {CMD_DELETE, "削除(&D)\tDelete"}, {Separator, ""},
-          {CMD_SELECT_ALL, "すべて選択(&A)\tCtrl+A"}}},
-        {"検索(&S)", {{CMD_FIND, "検索(&F)..."}}},
-        {"表示(&V)",
-         {{CMD_NO_WRAP, "折り返さない"}, {CMD_WRAP_AT_WINDOW, "ウインドウの右端で折り返す"},
-          {CMD_WRAP_AT_COLUMNS, "指定文字数で折り返す"}, {Separator, ""},
-          {CMD_DOCUMENT_INFO, "文書の情報(&I)...\tAlt+Enter"}}},
-        {"機能(&C)", {{CMD_COMMON_SETTINGS, "共通の設定(&C)..."}, {CMD_TYPE_SETTINGS, "タイプ別設定(&T)..."}}},
-        {"ﾍﾙﾌﾟ(&H)", {{CMD_VERSION, "ﾊﾞｰｼﾞｮﾝ情報(&V)..."}}},
-    };
-
-    HMENU menu = LoadMenuA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_MAINMENU));
-    ASSERT_NE(menu, nullptr);
-    ASSERT_EQ(GetMenuItemCount(menu), static_cast<int>(expected.size()));
-    for (size_t p = 0; p < expected.size(); ++p) {
-        EXPECT_EQ(ItemText(menu, static_cast<UINT>(p)), expected[p].title);
-        HMENU popup = GetSubMenu(menu, static_cast<int>(p));
-        ASSERT_NE(popup, nullptr) << expected[p].title;
-        const std::vector<Item>& items = expected[p].items;
-        ASSERT_EQ(GetMenuItemCount(popup), static_cast<int>(items.size())) << expected[p].title;
-        for (size_t i = 0; i < items.size(); ++i) {
-            UINT position = static_cast<UINT>(i);
-            UINT state = GetMenuState(popup, position, MF_BYPOSITION);
-            if (items[i].id == Separator) {
-                EXPECT_TRUE(state & MF_SEPARATOR) << expected[p].title << " " << i;
-                continue;
-            }
-            EXPECT_EQ(GetMenuItemID(popup, static_cast<int>(i)), items[i].id);
-            EXPECT_EQ(ItemText(popup, position), items[i].text);
-            EXPECT_FALSE(state & MF_GRAYED) << items[i].id;
-            EXPECT_EQ((state & MF_CHECKED) != 0, items[i].id == CMD_NO_WRAP) << items[i].id;
-        }
+    std::vector<MenuItem> items;
+    for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+        // A popup's state holds its item count in the high byte, which can look like MF_SEPARATOR.
+        HMENU popup = GetSubMenu(menu, i);
+        if (popup == nullptr && (GetMenuState(menu, static_cast<UINT>(i), MF_BYPOSITION) & MF_SEPARATOR))
+            continue;
+        wchar_t wide[128] = L"";
+        char narrow[128] = "";
+        GetMenuStringW(menu, static_cast<UINT>(i), wide, 128, MF_BYPOSITION);
+        GetMenuStringA(menu, static_cast<UINT>(i), narrow, sizeof narrow, MF_BYPOSITION);
+        items.push_back({popup != nullptr ? 0u : GetMenuItemID(menu, i), wide, narrow});
+        if (popup != nullptr)
+            for (const MenuItem& item : MenuItems(popup))
+                items.push_back(item);
     }
+    return items;
+}
+
+HMENU LoadProgramMenu()
+{
+    return LoadMenuA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_MAINMENU));
+}
+
+// The key an item shows after its tab ("Ctrl+S", "Delete", "Alt+Enter") as an accelerator entry;
+// fVirt 0 when the item shows none or a key this reading does not know.
+ACCEL ShownKey(const std::string& text)
+{
+    ACCEL key = {0, 0, 0};
+    size_t tab = text.find('\t');
+    if (tab == std::string::npos)
+        return key;
+    std::string name = text.substr(tab + 1);
+    BYTE modifiers = FVIRTKEY;
+    if (name.rfind("Ctrl+", 0) == 0) {
+        modifiers |= FCONTROL;
+        name = name.substr(5);
+    } else if (name.rfind("Alt+", 0) == 0) {
+        modifiers |= FALT;
+        name = name.substr(4);
+    }
+    if (name.size() == 1 && name[0] >= 'A' && name[0] <= 'Z')
+        key.key = static_cast<WORD>(name[0]);
+    else if (name == "Delete")
+        key.key = VK_DELETE;
+    else if (name == "Enter")
+        key.key = VK_RETURN;
+    else
+        return key;
+    key.fVirt = modifiers;
+    return key;
+}
+
+UINT CommandSeen = 0;
+
+LRESULT CALLBACK RecordCommand(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_COMMAND && HIWORD(wParam) == 1)
+        CommandSeen = LOWORD(wParam);
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+// The command the accelerator table makes of the key, with its modifiers held down; 0 for none.
+UINT TranslateKey(HWND window, HACCEL table, const ACCEL& key)
+{
+    BYTE state[256] = {};
+    if (key.fVirt & FCONTROL)
+        state[VK_CONTROL] = 0x80;
+    if (key.fVirt & FALT)
+        state[VK_MENU] = 0x80;
+    SetKeyboardState(state);
+    MSG message = {};
+    message.hwnd = window;
+    // Alt turns a key into a system key.
+    message.message = (key.fVirt & FALT) ? WM_SYSKEYDOWN : WM_KEYDOWN;
+    message.wParam = key.key;
+    message.lParam = (key.fVirt & FALT) ? (1 << 29) | 1 : 1;
+    CommandSeen = 0;
+    TranslateAcceleratorA(window, table, &message);
+    BYTE released[256] = {};
+    SetKeyboardState(released);
+    return CommandSeen;
+}
+
+}
+
+// The titles and items are compared as the program sees them at run time: code page 932 bytes.
+TEST(MenuResource, EveryTextIsJapaneseInCodePage932)
+{
+    HMENU menu = LoadProgramMenu();
+    ASSERT_NE(menu, nullptr);
+    std::vector<MenuItem> items = MenuItems(menu);
+    EXPECT_GE(items.size(), 6u);
+    for (const MenuItem& item : items)
+        EXPECT_TRUE(IsCp932Text(item.stored, item.shown, true)) << item.id;
     DestroyMenu(menu);
 }
 
-TEST(MenuResource, AcceleratorsMapTheirKeysInStoredOrder)
+// Each command reaches the window once, and every item starts enabled with only the current wrap
+// mode (no wrapping) checked; the command states change them later.
+TEST(MenuResource, EachCommandIsOfferedOnceAndStartsEnabledWithNoWrapChecked)
 {
-    const BYTE control = FVIRTKEY | FNOINVERT | FCONTROL;
-    const std::vector<ACCEL> expected = {
-        {control, 'A', CMD_SELECT_ALL}, {control, 'C', CMD_COPY}, {control, 'N', CMD_NEW},
-        {control, 'O', CMD_OPEN}, {control, 'P', CMD_PRINT}, {control, 'S', CMD_SAVE},
-        {control, 'V', CMD_PASTE}, {FVIRTKEY | FNOINVERT, VK_DELETE, CMD_DELETE},
-        {FVIRTKEY | FNOINVERT | FALT, VK_RETURN, CMD_DOCUMENT_INFO}, {control, 'X', CMD_CUT},
-        {control, 'Y', CMD_REDO}, {control, 'Z', CMD_UNDO},
-    };
+    HMENU menu = LoadProgramMenu();
+    ASSERT_NE(menu, nullptr);
+    std::set<UINT> seen;
+    for (const MenuItem& item : MenuItems(menu)) {
+        if (item.id == 0)
+            continue;
+        EXPECT_TRUE(seen.insert(item.id).second) << item.id << " twice";
+        UINT state = GetMenuState(menu, item.id, MF_BYCOMMAND);
+        EXPECT_FALSE(state & MF_GRAYED) << item.id;
+        EXPECT_EQ((state & MF_CHECKED) != 0, item.id == CMD_NO_WRAP) << item.id;
+    }
+    for (UINT id : {CMD_NEW, CMD_OPEN, CMD_CLOSE_AND_OPEN, CMD_SAVE, CMD_SAVE_AS, CMD_EXIT, CMD_NO_WRAP,
+                    CMD_WRAP_AT_WINDOW, CMD_WRAP_AT_COLUMNS, CMD_DOCUMENT_INFO, CMD_COMMON_SETTINGS, CMD_VERSION})
+        EXPECT_EQ(seen.count(id), 1u) << "the program runs " << id << " but the menu does not offer it";
+    DestroyMenu(menu);
+}
+
+// The keys the items show after their tab are the keys that give their commands, and the table
+// has no key that no item shows.
+TEST(MenuResource, TheAcceleratorsGiveTheCommandsOfTheKeysTheMenuShows)
+{
     HACCEL table = LoadAcceleratorsA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_MAINMENU));
     ASSERT_NE(table, nullptr);
-    std::vector<ACCEL> stored(static_cast<size_t>(CopyAcceleratorTableA(table, nullptr, 0)));
-    ASSERT_EQ(stored.size(), expected.size());
-    CopyAcceleratorTableA(table, stored.data(), static_cast<int>(stored.size()));
-    for (size_t i = 0; i < expected.size(); ++i) {
-        // The loader marks the last entry with a bit of its own; only the key flags matter.
-        EXPECT_EQ(stored[i].fVirt & (FVIRTKEY | FNOINVERT | FSHIFT | FCONTROL | FALT), expected[i].fVirt) << i;
-        EXPECT_EQ(stored[i].key, expected[i].key) << i;
-        EXPECT_EQ(stored[i].cmd, expected[i].cmd) << i;
+    HMENU menu = LoadProgramMenu();
+    ASSERT_NE(menu, nullptr);
+    WNDCLASSA windowClass = {};
+    windowClass.lpfnWndProc = RecordCommand;
+    windowClass.hInstance = GetModuleHandleA(nullptr);
+    windowClass.lpszClassName = "Tessary accelerator test";
+    RegisterClassA(&windowClass);
+    HWND window = CreateWindowA(windowClass.lpszClassName, "", WS_OVERLAPPEDWINDOW, 0, 0, 200, 100, nullptr, menu,
+                                windowClass.hInstance, nullptr);
+    ASSERT_NE(window, nullptr);
+
+    int shown = 0;
+    for (const MenuItem& item : MenuItems(menu)) {
+        if (item.id == 0 || item.shown.find('\t') == std::string::npos)
+            continue;
+        ++shown;
+        ACCEL key = ShownKey(item.shown);
+        ASSERT_NE(key.fVirt, 0) << "a key this test cannot read: " << item.shown;
+        EXPECT_EQ(TranslateKey(window, table, key), item.id) << item.shown;
     }
+    EXPECT_GT(shown, 0);
+    EXPECT_EQ(CopyAcceleratorTableA(table, nullptr, 0), shown) << "keys that no item shows";
+    // Without the modifier the letter keys are typing, not commands.
+    EXPECT_EQ(TranslateKey(window, table, {FVIRTKEY, 'S', 0}), 0u);
+
+    DestroyWindow(window);
     DestroyAcceleratorTable(table);
 }

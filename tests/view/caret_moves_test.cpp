@@ -16,23 +16,14 @@ class CaretMoves : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        CellWidth = 7;
-        TabWidth = 4;
+        ResetEditor();
         View.clientWidth = 200;
         View.clientHeight = 300;
         View.topRow = 1;
         View.modified = true;
     }
 
-    void TearDown() override
-    {
-        DestroyLines(View.firstLine);
-        View.firstLine = View.topLine = View.caret.line = nullptr;
-        View.caret.pos = View.caret.x = 0;
-        View.hScroll = View.clientWidth = View.clientHeight = 0;
-        View.modified = false;
-        WrapMode = -1;
-    }
+    void TearDown() override { ResetEditor(); }
 
     // A document measured as the view would, with the caret at pos of the line index.
     void Document(int wrapMode, const std::vector<std::string>& texts, int index, int pos, int x)
@@ -54,13 +45,7 @@ protected:
         View.caret.x = x;
     }
 
-    TextLine* LineAt(int index)
-    {
-        TextLine* line = View.firstLine;
-        while (index-- > 0)
-            line = line->next;
-        return line;
-    }
+    TextLine* LineAt(int index) { return ::LineAt(View.firstLine, index); }
 
     // The caret as {line index, pos, x} after the move.
     Ints After(void (*move)())

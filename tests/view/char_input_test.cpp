@@ -26,21 +26,12 @@ class CharInput : public ::testing::Test {
 protected:
     void SetUp() override
     {
+        ResetEditor();
         ChangeNotices = 0;
         DocumentChanged = CountChange;
     }
 
-    void TearDown() override
-    {
-        DocumentChanged = nullptr;
-        DestroyLines(View.firstLine);
-        View.firstLine = View.caret.line = nullptr;
-        View.caret.pos = View.caret.x = 0;
-        View.modified = false;
-#ifndef _WIN32
-        ResetTestHooks();
-#endif
-    }
+    void TearDown() override { ResetEditor(); }
 
     void Document(const std::string& text, int pos)
     {
@@ -106,7 +97,7 @@ TEST_F(CharInput, TypingLeavesRowCountsAndTheDesiredColumnAlone)
     InsertText("x\r\ry", 4);
     EXPECT_EQ(LinesOf(View.firstLine), (Lines{"abcx", "", "ydef"}));
     EXPECT_EQ(View.firstLine->rowCount, 2);
-    EXPECT_EQ(View.firstLine->next->rowCount, 0);
+    EXPECT_EQ(LineAt(View.firstLine, 1)->rowCount, 0);
     EXPECT_EQ(View.caret.line->rowCount, 0);
     EXPECT_EQ(View.caret.x, 42);
 }

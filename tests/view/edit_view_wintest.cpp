@@ -19,14 +19,11 @@ class EditViewWindow : public ::testing::Test {
 protected:
     void SetUp() override
     {
+        ResetEditor();
         const char* className = PlainWindowClass("Tessary edit view test");
         parent = CreateWindowExA(0, className, "", WS_POPUP | WS_VISIBLE, 0, 0, 400,
                                  300, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
         ASSERT_NE(parent, nullptr);
-        View.modified = false;
-        View.overwrite = false;
-        WrapMode = -1;
-        TabWidth = 4;
         CreateEditWindow(parent);
         ASSERT_NE(View.hwnd, nullptr);
         MoveWindow(View.hwnd, 0, 0, 300 + GetSystemMetrics(SM_CXVSCROLL),
@@ -38,13 +35,8 @@ protected:
 
     void TearDown() override
     {
-        View.modified = false;
         DestroyWindow(parent);
-        DestroyLines(View.firstLine);
-        View.firstLine = View.topLine = View.caret.line = nullptr;
-        View.hwnd = nullptr;
-        View.clientWidth = View.clientHeight = 0;
-        View.overwrite = false;
+        ResetEditor();
     }
 
     void Document(const std::vector<std::string>& texts)
@@ -112,7 +104,7 @@ TEST_F(EditViewWindow, ArrowKeysMoveTheCaretAndThePaintPlacesIt)
     SendMessageA(View.hwnd, WM_KEYDOWN, VK_RIGHT, 0);
     EXPECT_EQ(View.caret.pos, 2);
     SendMessageA(View.hwnd, WM_KEYDOWN, VK_DOWN, 0);
-    EXPECT_EQ(View.caret.line, View.firstLine->next);
+    EXPECT_EQ(View.caret.line, LineAt(View.firstLine, 1));
     SendMessageA(View.hwnd, WM_KEYDOWN, VK_END, 0);
     EXPECT_EQ(View.caret.pos, 4);
     SendMessageA(View.hwnd, WM_SETFOCUS, 0, 0);

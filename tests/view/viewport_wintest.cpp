@@ -27,6 +27,7 @@ class Viewport : public ::testing::Test {
 protected:
     void SetUp() override
     {
+        ResetEditor();
         const char* className = PlainWindowClass("Tessary viewport test");
         DWORD style = WS_POPUP | WS_VSCROLL | WS_HSCROLL | WS_VISIBLE;
         RECT frame = {0, 0, 100, 100};
@@ -46,25 +47,15 @@ protected:
         View.hwnd = window;
         View.clientWidth = 100;
         View.clientHeight = 100;
-        TabWidth = 4;
         ShownCount = 0;
         DocumentShown = CountShown;
     }
 
     void TearDown() override
     {
-        DocumentShown = nullptr;
-        DestroyLines(View.firstLine);
-        View.firstLine = View.topLine = View.caret.line = nullptr;
-        View.caret.pos = View.caret.x = 0;
-        View.hScroll = View.vScroll = View.totalRows = View.maxLineWidth = 0;
-        View.clientWidth = View.clientHeight = 0;
-        View.hwnd = nullptr;
-        WrapMode = -1;
-        CellWidth = 7;
-        ReleaseViewResources(View);
         DestroyCaret();
         DestroyWindow(window);
+        ResetEditor();
     }
 
     // A fresh document shown as the document commands show one, with nothing left to repaint.
