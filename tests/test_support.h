@@ -58,6 +58,29 @@ inline void ResetEditor()
 #endif
 }
 
+// How file bytes become lines: LF, CR and CR LF each end one, a zero byte is kept as '*'. Every
+// reader of documents must give these lines.
+struct ReadingRow {
+    std::string bytes;
+    std::vector<std::string> lines;
+};
+
+inline std::vector<ReadingRow> ReadingTable()
+{
+    return {
+        {"", {""}},
+        {"abc", {"abc"}},
+        {"abc\n", {"abc", ""}},
+        {"abc\r\n", {"abc", ""}},
+        {"abc\r", {"abc"}},
+        {"a\rb", {"a", "b"}},
+        {"a\n\rb", {"a", "", "b"}},
+        {"a\r\r\nb", {"a", "", "b"}},
+        {"a\n\n", {"a", "", ""}},
+        {std::string("a\0b", 3), {"a*b"}},
+    };
+}
+
 inline std::vector<std::string> LinesOf(const TextLine* first)
 {
     std::vector<std::string> lines;
