@@ -18,10 +18,6 @@ namespace {
 
 const char SaveFailedText[] = "Failed To Save The File.";
 
-// Far larger than any name a document may have: a file dialog handed a buffer too small for the
-// typed name fails (Windows) or overruns its stack (Wine), and either way the name is lost.
-const int DialogNameSize = 32 * 1024;
-
 // Set while a command waits for the user in a box or dialog of its own.
 bool CommandRunning = false;
 
@@ -91,7 +87,7 @@ bool FileExists(const char* path)
 // their own.
 bool ChooseName(bool save, char* name)
 {
-    static char chosen[DialogNameSize];
+    static char chosen[GivenNameSize];
     std::strcpy(chosen, View.path);
     OPENFILENAMEA dialog = {};
     dialog.lStructSize = OPENFILENAME_SIZE_VERSION_400A;

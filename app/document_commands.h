@@ -15,6 +15,11 @@ bool SaveDocumentAs();
 // the document stays whole, since the session may still go on.
 bool MayEndSession();
 
+// Room for a name as the user gives it (a file dialog, a drop), far larger than any name a
+// document may have: a file dialog handed a buffer too small for the typed name fails, and the
+// name is lost, rather than being refused with a reason.
+const int GivenNameSize = 32 * 1024;
+
 // Makes the full path of a name the user gave in name (PathSize bytes). A name that cannot be a
 // document's (too long, or with a double quote) is refused with the system's text for the reason.
 bool TakeDocumentName(const char* given, char* name);

@@ -46,7 +46,7 @@ LRESULT OnSysCommand(HWND window, WPARAM wParam, LPARAM lParam)
 // another file; the rest is judged as any name given to open.
 void OpenDroppedFile(HDROP drop, UINT index)
 {
-    static char name[32 * 1024];
+    static char name[GivenNameSize];
     if (DragQueryFileA(drop, index, nullptr, 0) >= sizeof name) {
         ShowSystemError(NameTooLongError);
         return;

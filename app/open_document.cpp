@@ -25,7 +25,7 @@ bool WindowIsFree()
 // document may have, so a long typed name is refused here rather than lost in the dialog.
 bool AskForName(char* name)
 {
-    static char chosen[32 * 1024];
+    static char chosen[GivenNameSize];
     chosen[0] = 0;
     OPENFILENAMEA dialog = {};
     dialog.lStructSize = OPENFILENAME_SIZE_VERSION_400A;
