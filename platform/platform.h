@@ -32,7 +32,8 @@ bool CreateNewFile(const char* path);
 bool FullPath(const char* name, char* full);
 // Writes the stream's buffers through to the disk.
 bool FlushStream(FILE* stream);
-// Puts the file source in place of target; target need not exist. On failure targetKept tells
+// Puts the file source in place of target, both full paths (ReplaceFileA refuses a relative name
+// of the file it replaces); target need not exist. On failure targetKept tells
 // whether target still holds its old bytes under its name: when it does not (the system moved
 // it away and the new file could not take its name either), source is all that is left.
 bool ReplaceWith(const char* source, const char* target, bool* targetKept);

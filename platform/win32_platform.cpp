@@ -121,22 +121,16 @@ bool FlushStream(FILE* stream)
 bool ReplaceWith(const char* source, const char* target, bool* targetKept)
 {
     *targetKept = true;
-    // ReplaceFileA fails on a relative name of the file it replaces (Wine reports
-    // ERROR_DIRECTORY).
-    char fullSource[MAX_PATH];
-    char fullTarget[MAX_PATH];
-    if (!FullPath(source, fullSource) || !FullPath(target, fullTarget))
-        return false;
-    if (GetFileAttributesA(fullTarget) == INVALID_FILE_ATTRIBUTES)
-        return MoveFileExA(fullSource, fullTarget, MOVEFILE_WRITE_THROUGH) != FALSE;
-    if (ReplaceFileCall(fullTarget, fullSource, nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr))
+    if (GetFileAttributesA(target) == INVALID_FILE_ATTRIBUTES)
+        return MoveFileExA(source, target, MOVEFILE_WRITE_THROUGH) != FALSE;
+    if (ReplaceFileCall(target, source, nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr))
         return true;
     DWORD error = GetLastError();
     if (error != ERROR_UNABLE_TO_MOVE_REPLACEMENT && error != ERROR_UNABLE_TO_MOVE_REPLACEMENT_2)
         return false;
     // The old file may have left its name already (deleted, or kept under another name): the
     // new one has to take that name now, or the user has to learn where it is.
-    if (MoveFileExA(fullSource, fullTarget, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    if (MoveFileExA(source, target, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
         return true;
     *targetKept = false;
     SetLastError(error);
