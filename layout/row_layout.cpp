@@ -320,17 +320,7 @@ int PrevCharPos(const TextLine& line, int pos)
 {
     if (pos <= 0)
         return -1;
-    if (pos == 1)
-        return 0;
-    // Character starts can only be found from the front: a trail byte may look like a lead.
-    int i = 0;
-    for (;;) {
-        if (i == pos - 1)
-            return pos - 1;
-        if (i == pos)
-            return pos - 2;
-        i += CharacterBytes(line.text + i);
-    }
+    return CharacterStartBefore(line.text, pos);
 }
 
 int NextCharPos(const TextLine& line, int pos)
