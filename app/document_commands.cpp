@@ -1,4 +1,5 @@
 #include "app/document_commands.h"
+#include "view/editing.h"
 #include "app/command_states.h"
 #include "app/load_status.h"
 #include "document/document_name.h"
@@ -69,6 +70,7 @@ bool WriteAndMarkSaved()
         return false;
     }
     View.modified = false;
+    MarkDocumentSaved();
     UpdateTitle();
     UpdateCommandStates();
     return true;

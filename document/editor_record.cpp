@@ -2,12 +2,13 @@
 #include "document/text_line.h"
 #include "platform/platform.h"
 
-Caret::Caret() : line(nullptr), pos(0), x(0) {}
+Caret::Caret() : line(nullptr), pos(0), x(0), lineIndex(0) {}
 
 Caret::~Caret() {}
 
 EditView::EditView()
-    : hwnd(nullptr), firstLine(nullptr), path(), modified(false), topLine(nullptr), topRow(0),
+    : hwnd(nullptr), firstLine(nullptr), path(), modified(false), topLine(nullptr), topRow(0), topLineIndex(0),
+      anchor(),
       clientWidth(0), clientHeight(0), hScroll(0), vScroll(0), maxLineWidth(0), totalRows(0),
       overwrite(false), wrapColumns(0), font(nullptr), backBrush(nullptr), textBrush(nullptr),
       textColor(0), backColor(0), commentColor(0), keywordColor(0)
@@ -34,8 +35,12 @@ void DiscardLines(EditView& view)
     DestroyLines(view.firstLine);
     view.firstLine = nullptr;
     view.topLine = nullptr;
+    view.topLineIndex = 0;
     view.caret.line = nullptr;
     view.caret.pos = 0;
+    view.caret.lineIndex = 0;
+    view.anchor = TextPlace();
+    view.undo.Clear();
 }
 
 // The one record of the process. Its destructor runs from the exit handler that the runtime

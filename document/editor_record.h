@@ -1,11 +1,36 @@
 // The one editor record, EditView, with its caret, and the process-wide settings and window
 // handles beside it. Every module works on these directly; nothing keeps a copy.
 #pragma once
+#include "document/undo_log.h"
 #include "platform/handles.h"
 
 class TextLine;
 
 const int PathSize = 260;
+
+// A place in the document: a line, its number counted from 0 for the first line, and a byte
+// offset in it that lies between two characters.
+struct TextPlace {
+    TextLine* line;
+    int lineIndex;
+    int pos;
+};
+
+inline bool operator==(const TextPlace& a, const TextPlace& b)
+{
+    return a.line == b.line && a.pos == b.pos;
+}
+
+inline bool operator!=(const TextPlace& a, const TextPlace& b)
+{
+    return !(a == b);
+}
+
+// Whether a comes before b in the document.
+inline bool operator<(const TextPlace& a, const TextPlace& b)
+{
+    return a.lineIndex < b.lineIndex || (a.lineIndex == b.lineIndex && a.pos < b.pos);
+}
 
 class Caret {
 public:
@@ -15,6 +40,9 @@ public:
     TextLine* line;
     int pos;
     int x;
+    // The number of line, counted from 0, kept as the caret moves and the text changes, so that
+    // nothing has to count lines from the top to know where the caret is.
+    int lineIndex;
 };
 
 class EditView {
@@ -28,6 +56,10 @@ public:
     bool modified;
     TextLine* topLine;
     int topRow;
+    // The number of topLine, counted from 0, kept as the view scrolls and the text changes.
+    int topLineIndex;
+    // The other end of the selection; the caret's own place when nothing is selected.
+    TextPlace anchor;
     int clientWidth;
     int clientHeight;
     int hScroll;
@@ -37,6 +69,8 @@ public:
     bool overwrite;
     int wrapColumns;
     Caret caret;
+    // What Undo and Redo work through; emptied whenever a document replaces another.
+    UndoLog undo;
     HFONT font;
     HBRUSH backBrush;
     HBRUSH textBrush;
@@ -68,6 +102,7 @@ extern HINSTANCE AppInstance;
 
 // Releases the record's font and brushes, each only when it was made. Runs at process exit.
 void ReleaseViewResources(EditView& view);
-// Destroys the document's lines and clears every pointer into them (first, top and caret line),
-// so nothing that runs before a new list is installed can reach a freed line.
+// Destroys the document's lines and clears every pointer into them (first, top and caret line,
+// the selection's anchor) and the undo log, so nothing that runs before a new list is installed
+// can reach a freed line or replay a step of the old document.
 void DiscardLines(EditView& view);

@@ -138,6 +138,35 @@ bool TextLine::SetText(const char* src, int len)
     return true;
 }
 
+bool TextLine::Replace(int pos, int removed, const char* src, int count)
+{
+    long long newLength = static_cast<long long>(length) - removed + count;
+    if (newLength > INT_MAX - 2 * GrowthStep) {
+        SetSystemError(OutOfMemoryError);
+        return false;
+    }
+    if (!Reserve(static_cast<int>(newLength)))
+        return false;
+    if (pos < length)
+        ++Edits;
+    std::memmove(text + pos + count, text + pos + removed, static_cast<size_t>(length - pos - removed) + 1);
+    std::memcpy(text + pos, src, static_cast<size_t>(count));
+    StarZeros(text + pos, count);
+    length = static_cast<int>(newLength);
+    return true;
+}
+
+bool TextLine::Reserve(int size)
+{
+    if (size < capacity)
+        return true;
+    if (size > INT_MAX - 2 * GrowthStep) {
+        SetSystemError(OutOfMemoryError);
+        return false;
+    }
+    return Grow(StepsOver(capacity, size + 1));
+}
+
 // The tail is filled before it is linked and before this line is cut, so that a tail which
 // cannot get room leaves the line whole instead of losing its bytes.
 bool TextLine::SplitAt(int pos)

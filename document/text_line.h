@@ -18,6 +18,11 @@ public:
     // The same line as AppendByte of each byte gives (a zero byte becomes '*'), in one copy.
     bool AppendBytes(const char* src, int count);
     bool SetText(const char* src, int len);
+    // Puts count bytes in place of the removed bytes from pos (zero bytes become '*'), with the
+    // rest of the line moved once. False, with the line as it was, when it cannot get the room.
+    bool Replace(int pos, int removed, const char* src, int count);
+    // Room for size bytes and the terminator, so that changes up to that size cannot fail.
+    bool Reserve(int size);
     // False, with the line whole and unlinked to anything new, when the tail cannot be made.
     bool SplitAt(int pos);
     void InsertAfter(TextLine* line);

@@ -64,7 +64,7 @@ void CheckRoundTrip(TextLine& line, int pos)
 {
     int caretPos = View.caret.pos;
     View.caret.pos = pos;
-    LayoutPoint point = PosToPoint(line);
+    LayoutPoint point = PosToPoint(line, pos);
     Check(PointToPos(line, point.x, point.y) == pos);
     int next = NextCharPos(line, pos);
     Check(next == -1 || PrevCharPos(line, next) == pos);

@@ -266,10 +266,9 @@ LineMeasure MeasureLine(TextLine& line, const LayoutRect& rect)
     return result;
 }
 
-LayoutPoint PosToPoint(const TextLine& line)
+LayoutPoint PosToPoint(const TextLine& line, int target)
 {
     LayoutPoint origin = {0, 0};
-    int target = View.caret.pos;
     if (target == 0)
         return origin;
     RowWalk walk(line, 0, 0, View.clientWidth);

@@ -97,8 +97,8 @@ bool CachedLineTop(const TextLine* line, int stopY, bool searchAbove, int* top);
 // largest x reached with the change of rowCount.
 LineMeasure MeasureLine(TextLine& line, const LayoutRect& rect);
 
-// Point of the caret's pos in the line's own coordinates; (0, 0) when pos is no boundary.
-LayoutPoint PosToPoint(const TextLine& line);
+// Point of the boundary pos in the line's own coordinates; (0, 0) when pos is no boundary.
+LayoutPoint PosToPoint(const TextLine& line, int pos);
 
 // The position shown at (x, y) of the line's layout, the start of the character covering it,
 // or the last boundary of row y when x lies beyond it; -1 when the point is not on the line.

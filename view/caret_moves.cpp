@@ -1,31 +1,34 @@
 #include "view/caret_moves.h"
 #include "document/editor_record.h"
+#include "document/char_classes.h"
 #include "document/text_line.h"
+#include "platform/characters.h"
 
 namespace {
 
 // The caret's row within its line, from its real layout.
 int CaretRow()
 {
-    return PosToPoint(*View.caret.line).y / RowHeight();
+    return PosToPoint(*View.caret.line, View.caret.pos).y / RowHeight();
 }
 
 // Puts the caret at its desired x on the given row of line. Rows come from rowCount, which typing
 // leaves stale (0 for a line made by a break, too large for a line that was split); a row the
 // line does not have is replaced by its real last row, so pos always lands inside the line.
-void MoveToRow(TextLine* line, int row)
+void MoveToRow(TextLine* line, int lineIndex, int row)
 {
     int lastRow = LineRows(*line) - 1;
     if (row < 0 || row > lastRow)
         row = lastRow;
     int pos = PointToPos(*line, View.caret.x, row * RowHeight());
     View.caret.line = line;
+    View.caret.lineIndex = lineIndex;
     View.caret.pos = pos >= 0 ? pos : 0;
 }
 
 void SetDesiredX()
 {
-    View.caret.x = PosToPoint(*View.caret.line).x;
+    View.caret.x = PosToPoint(*View.caret.line, View.caret.pos).x;
 }
 
 }
@@ -55,6 +58,7 @@ void MoveLeft()
         View.caret.pos = p;
     } else if (line->prev != nullptr) {
         View.caret.line = line->prev;
+        --View.caret.lineIndex;
         View.caret.pos = line->prev->length;
     }
     SetDesiredX();
@@ -68,6 +72,7 @@ void MoveRight()
         View.caret.pos = p;
     } else if (line->next != nullptr) {
         View.caret.line = line->next;
+        ++View.caret.lineIndex;
         View.caret.pos = 0;
     }
     SetDesiredX();
@@ -76,21 +81,21 @@ void MoveRight()
 void MoveUp()
 {
     TextLine* line = View.caret.line;
-    int p = PointToPos(*line, View.caret.x, PosToPoint(*line).y - RowHeight());
+    int p = PointToPos(*line, View.caret.x, PosToPoint(*line, View.caret.pos).y - RowHeight());
     if (p >= 0)
         View.caret.pos = p;
     else if (line->prev != nullptr)
-        MoveToRow(line->prev, line->prev->rowCount - 1);
+        MoveToRow(line->prev, View.caret.lineIndex - 1, line->prev->rowCount - 1);
 }
 
 void MoveDown()
 {
     TextLine* line = View.caret.line;
-    int p = PointToPos(*line, View.caret.x, PosToPoint(*line).y + RowHeight());
+    int p = PointToPos(*line, View.caret.x, PosToPoint(*line, View.caret.pos).y + RowHeight());
     if (p >= 0)
         View.caret.pos = p;
     else if (line->next != nullptr)
-        MoveToRow(line->next, 0);
+        MoveToRow(line->next, View.caret.lineIndex + 1, 0);
 }
 
 // Counts display rows up from the caret's own row: the rows of its line above it first, then the
@@ -98,22 +103,24 @@ void MoveDown()
 void PageUp()
 {
     TextLine* line = View.caret.line;
+    int index = View.caret.lineIndex;
     int remaining = PageRows();
     int row = CaretRow();
     if (remaining <= row) {
-        MoveToRow(line, row - remaining);
+        MoveToRow(line, index, row - remaining);
         return;
     }
     remaining -= row;
     while (line->prev != nullptr) {
         line = line->prev;
+        --index;
         if (remaining <= line->rowCount) {
-            MoveToRow(line, line->rowCount - remaining);
+            MoveToRow(line, index, line->rowCount - remaining);
             return;
         }
         remaining -= line->rowCount;
     }
-    MoveToRow(line, 0);
+    MoveToRow(line, index, 0);
 }
 
 // rowsAbove is the distance from the caret's row to the first row of the line being looked at;
@@ -121,19 +128,78 @@ void PageUp()
 void PageDown()
 {
     TextLine* line = View.caret.line;
+    int index = View.caret.lineIndex;
     int pageRows = PageRows();
     int rowsAbove = -CaretRow();
     for (;;) {
         if (rowsAbove + line->rowCount > pageRows) {
-            MoveToRow(line, pageRows - rowsAbove);
+            MoveToRow(line, index, pageRows - rowsAbove);
             return;
         }
         if (line->next == nullptr)
             break;
         rowsAbove += line->rowCount;
         line = line->next;
+        ++index;
     }
-    MoveToRow(line, line->rowCount - 1);
+    MoveToRow(line, index, line->rowCount - 1);
+}
+
+void MoveDocumentStart()
+{
+    View.caret.line = View.firstLine;
+    View.caret.lineIndex = 0;
+    MoveHome();
+}
+
+void MoveDocumentEnd()
+{
+    while (View.caret.line->next != nullptr) {
+        View.caret.line = View.caret.line->next;
+        ++View.caret.lineIndex;
+    }
+    MoveEnd();
+}
+
+int WordLeftOf(const TextLine& line, int pos)
+{
+    if (pos <= 0)
+        return 0;
+    bool blanks = ClassOfCharacter(line.text + CharacterStartBefore(line.text, pos)) == ClassBlank;
+    pos = WordStart(line.text, pos);
+    if (blanks && pos > 0)
+        pos = WordStart(line.text, pos);
+    return pos;
+}
+
+int WordRightOf(const TextLine& line, int pos)
+{
+    if (pos >= line.length)
+        return line.length;
+    pos = WordEnd(line.text, line.length, pos);
+    if (pos < line.length && ClassOfCharacter(line.text + pos) == ClassBlank)
+        pos = WordEnd(line.text, line.length, pos);
+    return pos;
+}
+
+void MoveWordLeft()
+{
+    if (View.caret.pos == 0) {
+        MoveLeft();
+        return;
+    }
+    View.caret.pos = WordLeftOf(*View.caret.line, View.caret.pos);
+    SetDesiredX();
+}
+
+void MoveWordRight()
+{
+    if (View.caret.pos == View.caret.line->length) {
+        MoveRight();
+        return;
+    }
+    View.caret.pos = WordRightOf(*View.caret.line, View.caret.pos);
+    SetDesiredX();
 }
 
 LayoutPoint CaretViewPoint()
@@ -143,7 +209,7 @@ LayoutPoint CaretViewPoint()
         LayoutPoint parked = {CaretParked, CaretParked};
         return parked;
     }
-    LayoutPoint point = PosToPoint(*View.caret.line);
+    LayoutPoint point = PosToPoint(*View.caret.line, View.caret.pos);
     point.x += ViewOriginX();
     point.y += lineTop;
     return point;

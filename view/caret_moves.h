@@ -1,4 +1,4 @@
-// The eight keyboard moves of the caret, and where the caret appears in the edit view. The moves
+// The keyboard moves of the caret, and where the caret appears in the edit view. The moves
 // change only View.caret; placing the system caret and scrolling are separate steps after them.
 //
 // Where the rest of the caret's life is:
@@ -16,6 +16,8 @@
 #pragma once
 #include "layout/row_layout.h"
 
+class TextLine;
+
 // Whole display rows in the client area.
 int PageRows();
 
@@ -27,6 +29,17 @@ void MoveUp();
 void MoveDown();
 void PageUp();
 void PageDown();
+// Ctrl+Home and Ctrl+End.
+void MoveDocumentStart();
+void MoveDocumentEnd();
+// Ctrl+Left and Ctrl+Right: to the start of the word before or after the caret, blanks being
+// passed over, or across the line break at the line's ends.
+void MoveWordLeft();
+void MoveWordRight();
+
+// Within a line: where a word move from pos lands (the line's ends at the most).
+int WordLeftOf(const TextLine& line, int pos);
+int WordRightOf(const TextLine& line, int pos);
 
 // The caret's position in view coordinates, found by walking the visible lines from topLine with
 // their cached rowCount; (CaretParked, CaretParked) when its line is above topLine or starts at

@@ -1,52 +1,83 @@
 #include "view/char_input.h"
 #include "document/editor_record.h"
 #include "document/text_line.h"
+#include "layout/row_layout.h"
+#include "platform/characters.h"
 #include "platform/platform.h"
+#include "view/editing.h"
+#include "view/selection.h"
 
 void (*DocumentChanged)() = nullptr;
 
 namespace {
 
-bool BreakLine()
+int PendingLead = -1;
+
+bool HasBreak(const char* bytes, int count)
 {
-    TextLine* line = View.caret.line;
-    if (!line->SplitAt(View.caret.pos))
-        return false;
-    View.caret.line = line->next;
-    View.caret.pos = 0;
-    return true;
+    for (int i = 0; i < count; ++i)
+        if (bytes[i] == '\r' || bytes[i] == '\n')
+            return true;
+    return false;
 }
 
-bool InsertByte(char b)
+// How many characters the bytes make, as the line would split them.
+int CharacterCount(const char* bytes, int count)
 {
-    if (!View.caret.line->InsertByte(View.caret.pos, b))
-        return false;
-    ++View.caret.pos;
-    return true;
+    int characters = 0;
+    for (int i = 0; i < count; ++characters)
+        i += i + 1 < count && IsLeadByte(static_cast<unsigned char>(bytes[i])) ? 2 : 1;
+    return characters;
 }
 
 }
 
 bool InsertText(const char* bytes, int count, unsigned long* error)
 {
+    unsigned long ignored = 0;
+    if (error == nullptr)
+        error = &ignored;
+    *error = 0;
     // A document that could not get its first line has nothing to type into; the user was told
     // when it was made.
     if (View.caret.line == nullptr)
         return true;
-    bool inserted = true;
-    for (int i = 0; i < count && inserted; ++i) {
-        char b = bytes[i];
-        if (b == '\r' && i + 1 < count && bytes[i + 1] == '\n')
-            ++i;
-        inserted = b == '\r' || b == '\n' ? BreakLine() : InsertByte(b);
+    bool breaks = HasBreak(bytes, count);
+    TextPlace from;
+    TextPlace to;
+    SelectionBounds(&from, &to);
+    // Overwriting takes as many characters as are typed, never the line's end.
+    if (View.overwrite && from == to && !breaks) {
+        for (int n = CharacterCount(bytes, count); n > 0 && to.pos < to.line->length; --n)
+            to.pos = NextCharPos(*to.line, to.pos);
     }
-    // Taken before anything else can change the thread's last error.
-    if (!inserted && error != nullptr)
-        *error = LastSystemError();
-    if (!View.modified) {
-        View.modified = true;
-        if (DocumentChanged != nullptr)
-            DocumentChanged();
+    return ReplaceText(from, to, bytes, count, breaks ? EditOther : EditTyping, error);
+}
+
+bool IsTypedByte(unsigned char b)
+{
+    return b == '\t' || b == '\r' || b == '\n' || (b >= 0x20 && b != 0x7F);
+}
+
+bool TypeByte(unsigned char b, unsigned long* error)
+{
+    *error = 0;
+    if (PendingLead >= 0) {
+        char pair[2] = {static_cast<char>(PendingLead), static_cast<char>(b)};
+        PendingLead = -1;
+        return InsertText(pair, 2, error);
     }
-    return inserted;
+    if (!IsTypedByte(b))
+        return true;
+    if (IsLeadByte(b)) {
+        PendingLead = b;
+        return true;
+    }
+    char single = static_cast<char>(b);
+    return InsertText(&single, 1, error);
+}
+
+void DropPendingLeadByte()
+{
+    PendingLead = -1;
 }

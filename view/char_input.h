@@ -1,15 +1,25 @@
-// Typing: bytes go into the caret's line at the caret, and CR, LF or CR LF break the line.
+// Typing: what a typed character does to the document. Characters replace the selection, or in
+// overwrite mode the character under the caret; CR, LF and CR LF break the line. Each change goes
+// through ReplaceText (view/editing.h), which keeps the layout, the undo log and the modified
+// mark, and tells the window.
 #pragma once
 
-// Called once when typing first marks an unchanged document as modified, so that the title and
-// the command states can show it. Null until the application sets it.
+// Called when the document's modified mark changes, either way, so that the title and the
+// command states can show it. Null until the application sets it.
 extern void (*DocumentChanged)();
 
-// Inserts count bytes at the caret and marks the document modified. It does not repaint: the
-// edit view invalidates its whole client area after every call, and the repaint places the
-// caret. Lines are not re-measured, so rowCount stays as it was until the next relayout.
-// When a line has no room for a byte, or a break cannot get a new line, the rest of the bytes
-// are dropped with it, the caret stays where the last inserted byte left it, and the result is
-// false with the system's code in *error (when error is not null). Nothing is shown here: the
-// caller reports it once it has released the document lock.
+// Types count bytes at the caret as one edit. False, with the document as it was, when memory ran
+// out (the system's code in *error) or when a load refuses the edit (*error 0); the caller reports
+// it once it has released the document lock.
 bool InsertText(const char* bytes, int count, unsigned long* error = nullptr);
+
+// Whether a character message's byte is typed into the text: tab, CR, LF and everything from the
+// space on but DEL. Other control bytes come from Ctrl with a key and would be invisible.
+bool IsTypedByte(unsigned char b);
+
+// One byte of a character message. The keyboard sends a double-byte character as two messages;
+// its lead byte waits here until the trail byte comes, so the document never holds half of it.
+// Bytes that are not typed are dropped.
+bool TypeByte(unsigned char b, unsigned long* error);
+// Forgets a lead byte still waiting (the caret moved, the window lost the focus).
+void DropPendingLeadByte();

@@ -5,6 +5,8 @@
 #include "platform/platform.h"
 #include "view/caret_moves.h"
 #include "view/char_input.h"
+#include "view/editing.h"
+#include "view/selection.h"
 #include "view/viewport.h"
 
 #include <cstring>
@@ -12,6 +14,30 @@
 namespace {
 
 const char ClassName[] = "Tessary EditCtrl";
+
+bool ReportEdit(bool done, unsigned long error)
+{
+    if (!done && error != 0)
+        ShowSystemError(error);
+    else if (!done)
+        MessageBeep(MB_OK);
+    return done;
+}
+
+bool DeleteBackwardCharacter(unsigned long* error)
+{
+    return DeleteBackward(false, error);
+}
+
+bool DeleteBackwardWord(unsigned long* error)
+{
+    return DeleteBackward(true, error);
+}
+
+bool DeleteForwardWord(unsigned long* error)
+{
+    return DeleteForward(true, error);
+}
 
 EditView* ViewOf(HWND window)
 {
@@ -21,6 +47,7 @@ EditView* ViewOf(HWND window)
 void OnCreate(HWND window, const CREATESTRUCTA& create)
 {
     SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create.lpCreateParams));
+    EditShown = AfterEdit;
     ShowEmptyDocument();
     SetViewSize(create.cx, create.cy);
 }
@@ -33,50 +60,90 @@ void OnPaint(HWND window)
     EndPaint(window, &paint);
 }
 
-void MoveAndShow(void (*move)())
+bool KeyDown(int key)
+{
+    return GetKeyState(key) < 0;
+}
+
+// Left and Right without Shift end a selection at its own start or end, as the user expects.
+void MoveLeftOrToSelectionStart()
+{
+    if (!HasSelection()) {
+        MoveLeft();
+        return;
+    }
+    TextPlace start;
+    TextPlace end;
+    SelectionBounds(&start, &end);
+    PlaceCaretAt(start);
+}
+
+void MoveRightOrToSelectionEnd()
+{
+    if (!HasSelection()) {
+        MoveRight();
+        return;
+    }
+    TextPlace start;
+    TextPlace end;
+    SelectionBounds(&start, &end);
+    PlaceCaretAt(end);
+}
+
+// A move with Shift extends the selection from where it was anchored; any other collapses it.
+void MoveAndShow(void (*move)(), bool extend)
 {
     DocumentGuard guard;
     if (View.caret.line == nullptr)
         return;
+    bool selected = HasSelection();
     move();
+    if (!extend)
+        CollapseSelection();
+    EndTypingRun();
+    DropPendingLeadByte();
     PlaceCaret();
     EnsureCaretVisible();
+    if (selected || HasSelection())
+        InvalidateRect(View.hwnd, nullptr, TRUE);
+    if (selected != HasSelection() && EditStateChanged != nullptr)
+        EditStateChanged();
 }
 
-void OnKey(EditView& view, WPARAM key)
+void OnKey(EditView& view, WPARAM key, bool shift, bool control)
 {
     switch (key) {
-    case VK_PRIOR: MoveAndShow(PageUp); break;
-    case VK_NEXT: MoveAndShow(PageDown); break;
-    case VK_END: MoveAndShow(MoveEnd); break;
-    case VK_HOME: MoveAndShow(MoveHome); break;
-    case VK_LEFT: MoveAndShow(MoveLeft); break;
-    case VK_UP: MoveAndShow(MoveUp); break;
-    case VK_RIGHT: MoveAndShow(MoveRight); break;
-    case VK_DOWN: MoveAndShow(MoveDown); break;
+    case VK_PRIOR: MoveAndShow(PageUp, shift); break;
+    case VK_NEXT: MoveAndShow(PageDown, shift); break;
+    case VK_END: MoveAndShow(control ? MoveDocumentEnd : MoveEnd, shift); break;
+    case VK_HOME: MoveAndShow(control ? MoveDocumentStart : MoveHome, shift); break;
+    case VK_LEFT: MoveAndShow(control ? MoveWordLeft : shift ? MoveLeft : MoveLeftOrToSelectionStart, shift); break;
+    case VK_UP: MoveAndShow(MoveUp, shift); break;
+    case VK_RIGHT: MoveAndShow(control ? MoveWordRight : shift ? MoveRight : MoveRightOrToSelectionEnd, shift); break;
+    case VK_DOWN: MoveAndShow(MoveDown, shift); break;
+    // The plain Delete key is the Delete command's accelerator; Ctrl+Delete comes here.
+    case VK_DELETE:
+        if (control)
+            EditAndReport(DeleteForwardWord);
+        break;
     case VK_INSERT:
+        if (shift || control)
+            break;
         view.overwrite = !view.overwrite;
         CaretCreate();
         break;
     }
 }
 
-void OnChar(char b)
+void OnChar(unsigned char b)
 {
+    // Backspace comes as 8, and Ctrl+Backspace as DEL.
     if (b == 8)
-        return;
-    const char bytes[2] = {b, 0};
-    unsigned long error = 0;
-    bool inserted;
-    {
-        DocumentGuard guard;
-        inserted = InsertText(bytes, 1, &error);
-    }
-    // The repaint draws the new text and places the caret where it draws it.
-    InvalidateRect(View.hwnd, nullptr, TRUE);
-    // Only now that the lock is free: the box runs a message loop of its own.
-    if (!inserted)
-        ShowSystemError(error);
+        EditAndReport(DeleteBackwardCharacter);
+    else if (b == 0x7F)
+        EditAndReport(DeleteBackwardWord);
+    else
+        EditAndReport(TypeByte, b);
 }
 
 // The message carries only the low 16 bits of the thumb's place; the bar itself knows all 32.
@@ -129,6 +196,28 @@ void OnWheel(WORD keys, short delta)
 
 }
 
+bool EditAndReport(bool (*edit)(unsigned long* error))
+{
+    unsigned long error = 0;
+    bool done;
+    {
+        DocumentGuard guard;
+        done = edit(&error);
+    }
+    return ReportEdit(done, error);
+}
+
+bool EditAndReport(bool (*edit)(unsigned char b, unsigned long* error), unsigned char b)
+{
+    unsigned long error = 0;
+    bool done;
+    {
+        DocumentGuard guard;
+        done = edit(b, &error);
+    }
+    return ReportEdit(done, error);
+}
+
 void CreateEditWindow(HWND parent)
 {
     HINSTANCE instance = GetModuleHandleA(nullptr);
@@ -158,8 +247,8 @@ LRESULT CALLBACK EditViewProc(HWND window, UINT message, WPARAM wParam, LPARAM l
     case WM_SETFOCUS: CaretCreate(); return 0;
     case WM_KILLFOCUS: DestroyCaret(); return 0;
     case WM_PAINT: OnPaint(window); return 0;
-    case WM_KEYDOWN: OnKey(*view, wParam); return 0;
-    case WM_CHAR: OnChar(static_cast<char>(LOBYTE(wParam))); return 0;
+    case WM_KEYDOWN: OnKey(*view, wParam, KeyDown(VK_SHIFT), KeyDown(VK_CONTROL)); return 0;
+    case WM_CHAR: OnChar(LOBYTE(wParam)); return 0;
     case WM_HSCROLL: OnHScroll(window, *view, LOWORD(wParam), HIWORD(wParam)); return 0;
     case WM_VSCROLL: OnVScroll(window, *view, LOWORD(wParam), HIWORD(wParam)); return 0;
     case WM_MOUSEWHEEL: OnWheel(LOWORD(wParam), static_cast<short>(HIWORD(wParam))); return 0;

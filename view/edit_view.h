@@ -16,3 +16,9 @@ void SetViewSize(int width, int height);
 // Makes a caret of the current shape (a bar, or a cell-wide block when overwriting) and shows
 // it; the next PlaceCaret or repaint positions it.
 void CaretCreate();
+
+// Runs an edit under the document lock; then, the lock free (a box runs a message loop of its
+// own), beeps when the edit was refused or shows the system's text when memory ran out. The edit
+// itself has repainted what it changed.
+bool EditAndReport(bool (*edit)(unsigned long* error));
+bool EditAndReport(bool (*edit)(unsigned char b, unsigned long* error), unsigned char b);

@@ -6,6 +6,7 @@
 #include "layout/paint_view.h"
 #include "platform/platform.h"
 #include "view/caret_moves.h"
+#include "view/selection.h"
 
 #include <climits>
 #include <cstring>
@@ -42,6 +43,17 @@ void InvalidateAll()
         InvalidateRect(View.hwnd, nullptr, TRUE);
 }
 
+void SetScrollBars()
+{
+    if (!HasWindow())
+        return;
+    HideCaret(View.hwnd);
+    int pageRows = PageRows();
+    SetBar(SB_VERT, View.totalRows + pageRows - 2, pageRows, View.vScroll);
+    SetBar(SB_HORZ, View.maxLineWidth / CellWidth - 1, View.clientWidth / CellWidth, View.hScroll);
+    ShowCaret(View.hwnd);
+}
+
 // Moves the window's pixels and repaints only the strip that scrolled in.
 void MoveContents(int bar, int pos, int dx, int dy)
 {
@@ -75,8 +87,13 @@ void ResetView()
     ReleaseDC(View.hwnd, dc);
 
     View.topLine = View.firstLine;
+    View.topLineIndex = 0;
     View.caret.line = View.firstLine;
+    View.caret.lineIndex = 0;
     View.caret.pos = 0;
+    View.caret.x = 0;
+    View.anchor = CaretPlace();
+    View.undo.Clear();
     View.modified = false;
     View.wrapColumns = 80;
     if (DocumentShown != nullptr)
@@ -112,14 +129,16 @@ void Relayout()
 
     if (View.topLine != nullptr && View.topRow > View.topLine->rowCount)
         View.topRow = View.topLine->rowCount;
-    if (!HasWindow())
-        return;
-    HideCaret(View.hwnd);
-    int pageRows = PageRows();
-    SetBar(SB_VERT, View.totalRows + pageRows - 2, pageRows, View.vScroll);
-    SetBar(SB_HORZ, View.maxLineWidth / CellWidth - 1, View.clientWidth / CellWidth, View.hScroll);
-    InvalidateRect(View.hwnd, nullptr, TRUE);
-    ShowCaret(View.hwnd);
+    SetScrollBars();
+    InvalidateAll();
+}
+
+void AfterEdit()
+{
+    DocumentGuard guard;
+    SetScrollBars();
+    EnsureCaretVisible();
+    InvalidateAll();
 }
 
 void ScrollRows(int n)
@@ -133,6 +152,7 @@ void ScrollRows(int n)
                 ++View.topRow;
             } else if (line->next != nullptr) {
                 line = line->next;
+                ++View.topLineIndex;
                 View.topRow = 1;
             } else {
                 break;
@@ -143,6 +163,7 @@ void ScrollRows(int n)
                 --View.topRow;
             } else if (line->prev != nullptr) {
                 line = line->prev;
+                --View.topLineIndex;
                 View.topRow = line->rowCount;
             } else {
                 break;
@@ -186,7 +207,7 @@ void EnsureCaretVisible()
         InvalidateAll();
         return;
     }
-    LayoutPoint point = PosToPoint(*View.caret.line);
+    LayoutPoint point = PosToPoint(*View.caret.line, View.caret.pos);
     int cx = point.x + ViewOriginX();
     int lineTop = 0;
     if (!CachedLineTop(View.caret.line, INT_MAX, true, &lineTop)) {

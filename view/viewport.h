@@ -22,3 +22,6 @@ void ScrollRows(int n);
 void ScrollColumns(int n);
 // Scrolls just far enough for the caret's point to lie in the client area.
 void EnsureCaretVisible();
+// After an edit has measured what it changed: the scroll bars take the new extent, the caret is
+// scrolled into view and the window is repainted.
+void AfterEdit();

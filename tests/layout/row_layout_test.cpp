@@ -41,7 +41,7 @@ protected:
         std::vector<std::string> points;
         for (int pos : positions) {
             View.caret.pos = pos;
-            LayoutPoint point = PosToPoint(*line);
+            LayoutPoint point = PosToPoint(*line, View.caret.pos);
             points.push_back(std::to_string(point.x) + "," + std::to_string(point.y));
         }
         return points;
@@ -294,7 +294,7 @@ TEST_F(RowLayout, PointsAndHitsAgreeWithTheStepwiseWalk)
             for (const auto& boundary : boundaries)
                 if (boundary.first == pos)
                     expected = boundary.second;
-            LayoutPoint point = PosToPoint(*line);
+            LayoutPoint point = PosToPoint(*line, View.caret.pos);
             ASSERT_EQ(point.x, expected.x) << "round " << round << " pos " << pos;
             ASSERT_EQ(point.y, expected.y) << "round " << round << " pos " << pos;
         }
@@ -315,7 +315,7 @@ TEST_F(RowLayout, WhereALongLineWasLastWalkedHoldsOnlyUntilItsBytesChange)
     Line(-1, RandomLine(random, 200000));
     auto pointAt = [&](int target) {
         View.caret.pos = target;
-        return PosToPoint(*line).x;
+        return PosToPoint(*line, View.caret.pos).x;
     };
     auto stepwiseAt = [&](int target) {
         RowWalk walk(*line, 0, 0, 0);

@@ -41,8 +41,10 @@ protected:
     void Put(int index, int pos, int x)
     {
         View.caret.line = LineAt(index);
+        View.caret.lineIndex = index;
         View.caret.pos = pos;
         View.caret.x = x;
+        View.anchor = {View.caret.line, index, pos};
     }
 
     TextLine* LineAt(int index) { return ::LineAt(View.firstLine, index); }
@@ -54,6 +56,8 @@ protected:
         int index = 0;
         for (TextLine* line = View.firstLine; line != View.caret.line; line = line->next)
             ++index;
+        // The caret's own count of its line must follow every move.
+        EXPECT_EQ(View.caret.lineIndex, index);
         return {index, View.caret.pos, View.caret.x};
     }
 };
@@ -135,22 +139,28 @@ TEST_F(CaretMoves, UpAndDownAtColumnZeroNeverReachTheStartOfAContinuationRow)
     EXPECT_EQ(After(MoveDown), (Ints{1, 1, 7}));
 }
 
-TEST_F(CaretMoves, RowCountsLeftStaleByTypingStillLandOnRealPositions)
+TEST_F(CaretMoves, TypingMeasuresTheLinesItChangesSoMovesLandOnRealRows)
 {
     Document(-1, {"abc"}, 0, 3, 21);
     InsertText("\r\r", 2);
-    EXPECT_EQ(After(MoveUp), (Ints{1, 0, 21}));
-    EXPECT_EQ(After(MoveUp), (Ints{0, 3, 21}));
+    // After typing the caret's desired x is where it now stands.
+    EXPECT_EQ(After(MoveUp), (Ints{1, 0, 0}));
+    EXPECT_EQ(After(MoveUp), (Ints{0, 0, 0}));
     Put(2, 0, 21);
     EXPECT_EQ(After(PageUp), (Ints{0, 3, 21}));
     EXPECT_EQ(After(PageDown), (Ints{2, 0, 21}));
 
-    // The split line keeps its old count of three rows but now has one.
+    // The split line had three rows; its two parts have one and two.
     Document(10, {std::string(25, 'a')}, 0, 5, 35);
+    View.totalRows = 3;
     InsertText("\n", 1);
+    EXPECT_EQ(LineAt(0)->rowCount, 1);
+    EXPECT_EQ(LineAt(1)->rowCount, 2);
+    EXPECT_EQ(View.totalRows, 3);
+    Put(1, 15, 35);
+    EXPECT_EQ(After(MoveUp), (Ints{1, 5, 35}));
     EXPECT_EQ(After(MoveUp), (Ints{0, 5, 35}));
     EXPECT_EQ(After(PageDown), (Ints{1, 15, 35}));
-    EXPECT_EQ(After(PageUp), (Ints{0, 5, 35}));
 }
 
 TEST_F(CaretMoves, TheViewPointFollowsTheVisibleLinesOrIsParked)

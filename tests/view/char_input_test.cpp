@@ -36,8 +36,9 @@ protected:
     void Document(const std::string& text, int pos)
     {
         DestroyLines(View.firstLine);
-        View.firstLine = View.caret.line = MakeLines({text});
+        View.firstLine = View.caret.line = View.topLine = MakeLines({text});
         View.caret.pos = pos;
+        View.anchor = {View.caret.line, 0, pos};
         View.modified = false;
     }
 
@@ -89,17 +90,47 @@ TEST_F(CharInput, OtherBytesAreStoredAsTheyComeExceptZero)
     EXPECT_EQ(Typed("ab", 1, {"\x95", "\x5c"}), Lines{"a\x95\x5c|b"});
 }
 
-TEST_F(CharInput, TypingLeavesRowCountsAndTheDesiredColumnAlone)
+TEST_F(CharInput, TypingMeasuresTheLinesItMakesAndPutsTheDesiredColumnAtTheCaret)
 {
     Document("abcdef", 3);
-    View.firstLine->rowCount = 2;
+    View.firstLine->rowCount = 1;
+    View.totalRows = 1;
     View.caret.x = 42;
     InsertText("x\r\ry", 4);
     EXPECT_EQ(LinesOf(View.firstLine), (Lines{"abcx", "", "ydef"}));
-    EXPECT_EQ(View.firstLine->rowCount, 2);
-    EXPECT_EQ(LineAt(View.firstLine, 1)->rowCount, 0);
-    EXPECT_EQ(View.caret.line->rowCount, 0);
-    EXPECT_EQ(View.caret.x, 42);
+    for (TextLine* line = View.firstLine; line != nullptr; line = line->next)
+        EXPECT_EQ(line->rowCount, 1);
+    EXPECT_EQ(View.totalRows, 3);
+    EXPECT_EQ(View.caret.lineIndex, 2);
+    EXPECT_EQ(View.caret.x, 7);
+}
+
+TEST_F(CharInput, ControlBytesFromCtrlKeysAreNotTypedAndALeadByteWaitsForItsTrail)
+{
+    Document("ab", 1);
+    unsigned long error = 0;
+    for (unsigned char b : {0x06, 0x07, 0x1b, 0x7f, 0x00})
+        EXPECT_TRUE(TypeByte(b, &error));
+    EXPECT_EQ(LinesOf(View.firstLine), Lines{"ab"});
+    EXPECT_FALSE(View.modified);
+    TypeByte('\t', &error);
+    TypeByte(0x95, &error);
+    // Between the two messages the document holds no half of the character.
+    EXPECT_EQ(LinesOf(View.firstLine), Lines{"a\tb"});
+    TypeByte(0x5c, &error);
+    EXPECT_EQ(LinesOf(View.firstLine), Lines{"a\t\x95\x5c" "b"});
+    EXPECT_EQ(View.caret.pos, 4);
+}
+
+TEST_F(CharInput, OverwriteReplacesWholeCharactersButNeverTheLineEnd)
+{
+    View.overwrite = true;
+    EXPECT_EQ(Typed("a\x95\x5c" "b", 1, {"x"}), Lines{"ax|b"});
+    EXPECT_EQ(Typed("ab", 0, {"\x82\xa0"}), Lines{"\x82\xa0|b"});
+    EXPECT_EQ(Typed("ab", 1, {"xyz"}), Lines{"axyz|"});
+    EXPECT_EQ(Typed("ab", 2, {"x"}), Lines{"abx|"});
+    // A break is never an overwrite.
+    EXPECT_EQ(Typed("ab", 1, {"\r"}), (Lines{"a", "|b"}));
 }
 
 #ifndef _WIN32

@@ -1,0 +1,189 @@
+#include "document/text_edit.h"
+#include "document/byte_search.h"
+#include "document/text_line.h"
+#include "platform/platform.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <new>
+
+namespace {
+
+// Where the next line break of bytes starts from at on, and how long it is (CR LF is one).
+int NextBreak(const char* bytes, int at, int count, int* breakLength)
+{
+    const char* end = bytes + count;
+    const char* lf = FindByte(bytes + at, end, '\n');
+    const char* cr = FindByte(bytes + at, lf, '\r');
+    if (cr != lf) {
+        *breakLength = cr + 1 < end && cr[1] == '\n' ? 2 : 1;
+        return static_cast<int>(cr - bytes);
+    }
+    *breakLength = 1;
+    return static_cast<int>(lf - bytes);
+}
+
+// The lines that the bytes after the first break make, the last followed by tail; the first of
+// them comes back, and *last is the last. Null, with nothing left behind, when memory runs out.
+TextLine* MakeLines(const char* bytes, int at, int count, const char* tail, int tailLength, TextLine** last,
+                    int* made)
+{
+    TextLine* first = nullptr;
+    TextLine* previous = nullptr;
+    *made = 0;
+    while (at <= count) {
+        int breakLength = 0;
+        int stop = NextBreak(bytes, at, count, &breakLength);
+        int extra = stop == count ? tailLength : 0;
+        TextLine* line = new (std::nothrow) TextLine;
+        bool filled = line != nullptr && line->Reserve(stop - at + extra) && line->AppendBytes(bytes + at, stop - at) &&
+                      line->AppendBytes(tail, extra);
+        if (!filled) {
+            unsigned long error = line == nullptr ? OutOfMemoryError : LastSystemError();
+            delete line;
+            DestroyLines(first);
+            SetSystemError(error);
+            return nullptr;
+        }
+        if (previous == nullptr)
+            first = line;
+        else
+            previous->InsertAfter(line);
+        previous = line;
+        ++*made;
+        at = stop + breakLength;
+        if (stop == count)
+            break;
+    }
+    *last = previous;
+    return first;
+}
+
+}
+
+bool ReplaceBytes(const TextPlace& from, const TextPlace& to, const char* bytes, int count, TextPlace* end,
+                  EditChange* change)
+{
+    TextLine* first = from.line;
+    TextLine* last = to.line;
+    int breakLength = 0;
+    int firstBreak = NextBreak(bytes, 0, count, &breakLength);
+    const char* tail = last->text + to.pos;
+    int tailLength = last->length - to.pos;
+    const int lastTailLength = tailLength;
+
+    TextLine* added = nullptr;
+    TextLine* addedLast = nullptr;
+    int addedCount = 0;
+    if (firstBreak < count) {
+        added = MakeLines(bytes, firstBreak + breakLength, count, tail, tailLength, &addedLast, &addedCount);
+        if (added == nullptr)
+            return false;
+        tailLength = 0;
+    }
+    // The first line keeps its bytes before from, then the new bytes up to the first break, then
+    // (without a break) the rest of the last line.
+    if (!first->Reserve(from.pos + firstBreak + tailLength)) {
+        unsigned long error = LastSystemError();
+        DestroyLines(added);
+        SetSystemError(error);
+        return false;
+    }
+
+    change->first = first;
+    change->firstIndex = from.lineIndex;
+    change->linesRemoved = 0;
+    change->linesAdded = addedCount;
+    change->rowsRemoved = first->rowCount;
+    change->topRemoved = false;
+    change->rowsBeforeTop = first->rowCount;
+
+    if (last == first) {
+        first->Replace(from.pos, (added != nullptr ? first->length : to.pos) - from.pos, bytes, firstBreak);
+    } else {
+        first->Replace(from.pos, first->length - from.pos, bytes, firstBreak);
+        if (added == nullptr)
+            first->AppendBytes(tail, tailLength);
+        // The lines from first's successor to last go.
+        TextLine* after = last->next;
+        TextLine* line = first->next;
+        while (line != after) {
+            TextLine* next = line->next;
+            if (line == View.topLine) {
+                change->topRemoved = true;
+                change->rowsBeforeTop += View.topRow - 1;
+                View.topLine = first;
+            } else if (!change->topRemoved) {
+                change->rowsBeforeTop += line->rowCount;
+            }
+            change->rowsRemoved += line->rowCount;
+            ++change->linesRemoved;
+            delete line;
+            line = next;
+        }
+        first->next = after;
+        if (after != nullptr)
+            after->prev = first;
+    }
+    if (added != nullptr) {
+        addedLast->next = first->next;
+        if (first->next != nullptr)
+            first->next->prev = addedLast;
+        added->prev = first;
+        first->next = added;
+    }
+
+    TextPlace place = {first, from.lineIndex, from.pos + count};
+    if (added != nullptr) {
+        place.line = addedLast;
+        place.lineIndex = from.lineIndex + addedCount;
+        place.pos = addedLast->length - lastTailLength;
+    }
+    *end = place;
+    return true;
+}
+
+bool CopyBytes(const TextPlace& from, const TextPlace& to, const char* lineBreak, std::string* out)
+{
+    try {
+        size_t breakLength = std::strlen(lineBreak);
+        size_t size = out->size();
+        for (const TextLine* line = from.line;; line = line->next) {
+            size += static_cast<size_t>(line->length) + breakLength;
+            if (line == to.line)
+                break;
+        }
+        out->reserve(size);
+        for (const TextLine* line = from.line;; line = line->next) {
+            int start = line == from.line ? from.pos : 0;
+            int stop = line == to.line ? to.pos : line->length;
+            out->append(line->text + start, static_cast<size_t>(stop - start));
+            if (line == to.line)
+                break;
+            out->append(lineBreak, breakLength);
+        }
+        return true;
+    } catch (const std::bad_alloc&) {
+        SetSystemError(OutOfMemoryError);
+        return false;
+    }
+}
+
+TextLine* LineAtIndex(int index)
+{
+    TextLine* line = View.firstLine;
+    int at = 0;
+    if (View.caret.line != nullptr && std::abs(View.caret.lineIndex - index) < std::abs(at - index)) {
+        line = View.caret.line;
+        at = View.caret.lineIndex;
+    }
+    if (View.topLine != nullptr && std::abs(View.topLineIndex - index) < std::abs(at - index)) {
+        line = View.topLine;
+        at = View.topLineIndex;
+    }
+    for (; line != nullptr && at < index; ++at)
+        line = line->next;
+    for (; line != nullptr && at > index; --at)
+        line = line->prev;
+    return line;
+}

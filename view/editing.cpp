@@ -1,0 +1,269 @@
+#include "view/editing.h"
+#include "document/background_load.h"
+#include "document/text_edit.h"
+#include "document/text_line.h"
+#include "layout/row_layout.h"
+#include "platform/platform.h"
+#include "view/caret_moves.h"
+#include "view/char_input.h"
+#include "view/selection.h"
+
+#include <cstring>
+#include <new>
+
+void (*EditShown)() = nullptr;
+void (*EditStateChanged)() = nullptr;
+
+namespace {
+
+LogPlace ToLog(const TextPlace& place)
+{
+    LogPlace logged = {place.lineIndex, place.pos};
+    return logged;
+}
+
+TextPlace FromLog(const LogPlace& logged)
+{
+    TextPlace place = {LineAtIndex(logged.line), logged.line, logged.pos};
+    return place;
+}
+
+// Where bytes inserted at start end, lines being joined by '\n' in them.
+LogPlace EndOf(const LogPlace& start, const std::string& bytes)
+{
+    LogPlace end = start;
+    size_t lastBreak = std::string::npos;
+    for (size_t at = bytes.find('\n'); at != std::string::npos; at = bytes.find('\n', at + 1)) {
+        ++end.line;
+        lastBreak = at;
+    }
+    if (lastBreak == std::string::npos)
+        end.pos += static_cast<int>(bytes.size());
+    else
+        end.pos = static_cast<int>(bytes.size() - lastBreak - 1);
+    return end;
+}
+
+// Measures the lines an edit left and brings the totals and the top of the view in step: rows
+// of the lines that went are taken off, and a top line that went gives way to the first line.
+void MeasureChange(const EditChange& change)
+{
+    LayoutRect rect = {0, 0, View.clientWidth, View.clientHeight};
+    int rows = 0;
+    TextLine* line = change.first;
+    for (int i = 0; i <= change.linesAdded; ++i, line = line->next) {
+        LineMeasure measure = MeasureLine(*line, rect);
+        rows += line->rowCount;
+        if (measure.extent > View.maxLineWidth)
+            View.maxLineWidth = measure.extent;
+    }
+    int rowDelta = rows - change.rowsRemoved;
+    View.totalRows += rowDelta;
+
+    if (change.topRemoved) {
+        View.vScroll -= change.rowsBeforeTop;
+        View.topRow = 1;
+        View.topLineIndex = change.firstIndex;
+    } else if (View.topLineIndex > change.firstIndex + change.linesRemoved) {
+        View.vScroll += rowDelta;
+        View.topLineIndex += change.linesAdded - change.linesRemoved;
+    } else if (View.topLineIndex == change.firstIndex && View.topRow > change.first->rowCount) {
+        View.vScroll -= View.topRow - change.first->rowCount;
+        View.topRow = change.first->rowCount;
+    }
+}
+
+// The change of the lines alone, with the layout brought up to date.
+bool Apply(const TextPlace& from, const TextPlace& to, const char* bytes, int count, TextPlace* end,
+           unsigned long* error)
+{
+    if (from.line == nullptr || to.line == nullptr)
+        return false;
+    if (LoadInProgress() && from.line != to.line)
+        return false;
+    EditChange change;
+    if (!ReplaceBytes(from, to, bytes, count, end, &change)) {
+        *error = LastSystemError();
+        return false;
+    }
+    // Nothing may point at a line that went, not even until the caller places the caret.
+    View.caret.line = end->line;
+    View.caret.lineIndex = end->lineIndex;
+    View.caret.pos = end->pos;
+    View.anchor = *end;
+    MeasureChange(change);
+    return true;
+}
+
+void ShowChange()
+{
+    bool modified = !View.undo.AtSaved();
+    if (modified != View.modified) {
+        View.modified = modified;
+        if (DocumentChanged != nullptr)
+            DocumentChanged();
+    }
+    if (EditShown != nullptr)
+        EditShown();
+    if (EditStateChanged != nullptr)
+        EditStateChanged();
+}
+
+// The caret and the anchor where a step of the log had them.
+void Restore(const LogPlace& caret, const LogPlace& anchor)
+{
+    PlaceCaretAt(FromLog(caret));
+    View.anchor = FromLog(anchor);
+}
+
+bool DeleteRange(const TextPlace& from, const TextPlace& to, EditKind kind, unsigned long* error)
+{
+    if (from == to)
+        return true;
+    return ReplaceText(from, to, "", 0, kind, error);
+}
+
+}
+
+bool ReplaceText(const TextPlace& from, const TextPlace& to, const char* bytes, int count, EditKind kind,
+                 unsigned long* error)
+{
+    unsigned long ignored = 0;
+    if (error == nullptr)
+        error = &ignored;
+    *error = 0;
+    UndoStep step;
+    step.start = ToLog(from);
+    step.caretBefore = ToLog(CaretPlace());
+    step.anchorBefore = ToLog(View.anchor.line != nullptr ? View.anchor : CaretPlace());
+    step.kind = kind;
+    step.withPrevious = false;
+    bool logged = CopyBytes(from, to, "\n", &step.removed);
+    TextPlace end;
+    if (!Apply(from, to, bytes, count, &end, error))
+        return false;
+    // The bytes as the document now holds them, breaks as '\n' and zero bytes as '*', which is
+    // what Undo must take away again.
+    TextPlace start = {from.line, from.lineIndex, from.pos};
+    logged = logged && CopyBytes(start, end, "\n", &step.inserted);
+    step.caretAfter = step.anchorAfter = ToLog(end);
+    if (logged)
+        View.undo.Record(step);
+    else
+        View.undo.Abandon();
+    PlaceCaretAt(end);
+    View.anchor = end;
+    ShowChange();
+    return true;
+}
+
+bool ReplaceSelection(const char* bytes, int count, EditKind kind, unsigned long* error)
+{
+    TextPlace start;
+    TextPlace end;
+    SelectionBounds(&start, &end);
+    return ReplaceText(start, end, bytes, count, kind, error);
+}
+
+bool DeleteBackward(bool word, unsigned long* error)
+{
+    if (View.caret.line == nullptr)
+        return true;
+    if (HasSelection())
+        return ReplaceSelection("", 0, EditOther, error);
+    TextPlace to = CaretPlace();
+    TextPlace from = to;
+    if (to.pos == 0) {
+        if (to.line->prev == nullptr)
+            return true;
+        from.line = to.line->prev;
+        --from.lineIndex;
+        from.pos = from.line->length;
+    } else {
+        from.pos = word ? WordLeftOf(*to.line, to.pos) : PrevCharPos(*to.line, to.pos);
+    }
+    return DeleteRange(from, to, EditBackspace, error);
+}
+
+bool DeleteForward(bool word, unsigned long* error)
+{
+    if (View.caret.line == nullptr)
+        return true;
+    if (HasSelection())
+        return ReplaceSelection("", 0, EditOther, error);
+    TextPlace from = CaretPlace();
+    TextPlace to = from;
+    if (from.pos == from.line->length) {
+        if (from.line->next == nullptr)
+            return true;
+        to.line = from.line->next;
+        ++to.lineIndex;
+        to.pos = 0;
+    } else {
+        to.pos = word ? WordRightOf(*from.line, from.pos) : NextCharPos(*from.line, from.pos);
+    }
+    return DeleteRange(from, to, EditDelete, error);
+}
+
+bool UndoEdit(unsigned long* error)
+{
+    *error = 0;
+    if (!View.undo.CanUndo() || View.caret.line == nullptr)
+        return false;
+    for (;;) {
+        const UndoStep& step = View.undo.NextUndo();
+        TextPlace from = FromLog(step.start);
+        TextPlace to = FromLog(EndOf(step.start, step.inserted));
+        TextPlace end;
+        if (!Apply(from, to, step.removed.data(), static_cast<int>(step.removed.size()), &end, error))
+            return false;
+        Restore(step.caretBefore, step.anchorBefore);
+        bool more = step.withPrevious;
+        View.undo.StepBack();
+        if (!more || !View.undo.CanUndo())
+            break;
+    }
+    ShowChange();
+    return true;
+}
+
+bool RedoEdit(unsigned long* error)
+{
+    *error = 0;
+    if (!View.undo.CanRedo() || View.caret.line == nullptr)
+        return false;
+    for (;;) {
+        const UndoStep& step = View.undo.NextRedo();
+        TextPlace from = FromLog(step.start);
+        TextPlace to = FromLog(EndOf(step.start, step.removed));
+        TextPlace end;
+        if (!Apply(from, to, step.inserted.data(), static_cast<int>(step.inserted.size()), &end, error))
+            return false;
+        Restore(step.caretAfter, step.anchorAfter);
+        View.undo.StepForward();
+        if (!View.undo.CanRedo() || !View.undo.NextRedo().withPrevious)
+            break;
+    }
+    ShowChange();
+    return true;
+}
+
+void BeginEditGroup()
+{
+    View.undo.BeginGroup();
+}
+
+void EndEditGroup()
+{
+    View.undo.EndGroup();
+}
+
+void EndTypingRun()
+{
+    View.undo.Seal();
+}
+
+void MarkDocumentSaved()
+{
+    View.undo.MarkSaved();
+}

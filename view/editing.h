@@ -1,0 +1,43 @@
+// Every change of the text the user makes comes through here: typing, Enter, Backspace, Delete,
+// overwrite, paste, cut, undo and redo, and replacing what a search found. ReplaceText records
+// the undo step, changes the lines (document/text_edit.h), puts the caret after the new text with
+// nothing selected, sets the modified mark from the undo log, and keeps the layout true by
+// measuring only the lines it touched: their rows, the total, the widest line, topLine, topRow and
+// vScroll. The window then catches up in one place, EditShown.
+//
+// An edit fails as a whole: without memory the document stays exactly as it was and the result is
+// false with the system's code in *error. While a large file loads, an edit that would remove a
+// line break is refused (false, *error 0): the loader is still appending to the last line.
+#pragma once
+#include "document/editor_record.h"
+#include "document/undo_log.h"
+
+// Called after every change of the text, and after undo and redo, so that the window sets its
+// scroll bars, scrolls the caret into view and repaints. Null until the edit view sets it.
+extern void (*EditShown)();
+// Called when what the Edit commands can do may have changed: after every edit, undo and redo,
+// and when a selection appears or goes. Null until the application sets it.
+extern void (*EditStateChanged)();
+
+bool ReplaceText(const TextPlace& from, const TextPlace& to, const char* bytes, int count, EditKind kind,
+                 unsigned long* error);
+// The selection (or the caret's place) replaced with bytes.
+bool ReplaceSelection(const char* bytes, int count, EditKind kind, unsigned long* error);
+// Backspace and Delete: the selection when there is one, else the character (or with word the
+// rest of the word and the blanks before it) before or after the caret, or the line break there.
+bool DeleteBackward(bool word, unsigned long* error);
+bool DeleteForward(bool word, unsigned long* error);
+
+// Take back or make again one step of the log (a group of steps counts as one). False when there
+// is none, or (with *error) when memory ran out; the log then stays where it was.
+bool UndoEdit(unsigned long* error);
+bool RedoEdit(unsigned long* error);
+
+// The edits between these two make one step for Undo.
+void BeginEditGroup();
+void EndEditGroup();
+
+// The caret was moved by the user: the next typed character starts a step of its own.
+void EndTypingRun();
+// The document is now as saved: Undo back to here clears the modified mark.
+void MarkDocumentSaved();
