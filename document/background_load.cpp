@@ -156,6 +156,9 @@ void LoaderThread(void* editor)
         unsigned long error = 0;
         {
             DocumentGuard guard;
+            // The user may have broken the line being filled: the file goes on at the end.
+            while (open->next != nullptr)
+                open = open->next;
             attached = Attach(*open, batch);
             if (attached == nullptr)
                 error = LastSystemError();

@@ -6,6 +6,10 @@
 #include "tests/test_support.h"
 #include "view/char_input.h"
 
+#include "view/caret_moves.h"
+#include "view/editing.h"
+#include "view/selection.h"
+
 #include <gtest/gtest.h>
 #include <atomic>
 #include <chrono>
@@ -255,6 +259,60 @@ TEST_F(BackgroundLoadTest, TypingWhileTheWorkerAppendsKeepsBothTheFileAndTheType
     expected[0] = std::string(static_cast<size_t>(typed), 'T') + expected[0];
     EXPECT_EQ(LinesOf(View.firstLine), expected);
     EXPECT_TRUE(View.modified);
+}
+
+// The user breaks the last line and types after the break while the worker fills it; the file
+// goes on at the end of the document. Edits that would join lines wait for the end of the load.
+TEST_F(BackgroundLoadTest, EditsDuringALoadKeepTheFileInOrderAndNeverJoinTheLinesBeingFilled)
+{
+    Lines lines = MakeFileLines(20000, 40);
+    std::string file = Joined(lines, "\n");
+    ASSERT_TRUE(Open(file));
+    {
+        DocumentGuard guard;
+        View.caret.line = View.firstLine;
+        View.anchor = CaretPlace();
+    }
+    int typed = 0;
+    int refused = 0;
+    bool whole = true;
+    while (LoadInProgress() || typed < 20) {
+        {
+            DocumentGuard guard;
+            MoveDocumentEnd();
+            CollapseSelection();
+            unsigned long error = 0;
+            if (InsertText("\nUSER", 5, &error))
+                ++typed;
+            MoveHome();
+            CollapseSelection();
+            std::vector<std::string> before = LinesOf(View.firstLine);
+            bool joined = DeleteBackward(false, &error);
+            if (LoadInProgress()) {
+                // Refused without a word of the system's, and nothing changed.
+                if (!joined && error == 0 && LinesOf(View.firstLine) == before)
+                    ++refused;
+            }
+            whole = whole && ListIsWhole(View.firstLine);
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    ASSERT_TRUE(WaitForLoad());
+    EXPECT_TRUE(whole);
+    EXPECT_GT(refused, 0);
+    // Lines only ever came after the user's, so the caret's count of its line still holds.
+    int index = 0;
+    for (TextLine* line = View.firstLine; line != View.caret.line; line = line->next)
+        ++index;
+    EXPECT_EQ(View.caret.lineIndex, index);
+    std::string text = Joined(LinesOf(View.firstLine), "\n");
+    // Joins made after the load ended removed some breaks before "USER"; remove both forms.
+    for (size_t at = text.find("USER"); at != std::string::npos; at = text.find("USER", at)) {
+        size_t from = at > 0 && text[at - 1] == '\n' ? at - 1 : at;
+        text.erase(from, at + 4 - from);
+        at = from;
+    }
+    EXPECT_EQ(text, file);
 }
 
 #ifndef _WIN32
