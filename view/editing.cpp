@@ -3,6 +3,7 @@
 #include "document/text_edit.h"
 #include "document/text_line.h"
 #include "layout/row_layout.h"
+#include "platform/characters.h"
 #include "platform/platform.h"
 #include "view/caret_moves.h"
 #include "view/char_input.h"
@@ -146,13 +147,18 @@ bool ReplaceText(const TextPlace& from, const TextPlace& to, const char* bytes, 
     // what Undo must take away again.
     TextPlace start = {from.line, from.lineIndex, from.pos};
     logged = logged && CopyBytes(start, end, "\n", &step.inserted);
-    step.caretAfter = step.anchorAfter = ToLog(end);
+    // A lone lead byte at a line's end pairs with whatever is joined or typed after it; the
+    // caret then goes after the character it made.
+    TextPlace caret = end;
+    if (!IsCharacterBoundary(caret.line->text, caret.line->length, caret.pos))
+        ++caret.pos;
+    step.caretAfter = step.anchorAfter = ToLog(caret);
     if (logged)
         View.undo.Record(step);
     else
         View.undo.Abandon();
-    PlaceCaretAt(end);
-    View.anchor = end;
+    PlaceCaretAt(caret);
+    View.anchor = caret;
     ShowChange();
     return true;
 }
