@@ -4,7 +4,7 @@
 // Each case runs in a process of its own, so its peak memory is its own; scripts/bench runs them
 // all and prints the table.
 //
-// Usage: editor_bench read MB [silent] | long MB | paint | type MB
+// Usage: editor_bench read MB [silent] | long MB | paint | type MB | edit MB | erase MB | log
 // "silent" leaves out the progress texts, to show what their round trips to the window cost.
 #include "document/background_load.h"
 #include "document/editor_record.h"
@@ -12,7 +12,10 @@
 #include "document/text_line.h"
 #include "layout/row_layout.h"
 #include "platform/platform.h"
+#include "view/caret_moves.h"
 #include "view/char_input.h"
+#include "view/editing.h"
+#include "view/selection.h"
 
 #include <algorithm>
 #include <chrono>
@@ -92,6 +95,28 @@ double PeakMemory()
     rusage usage;
     getrusage(RUSAGE_SELF, &usage);
     return usage.ru_maxrss * 1024.0;
+#endif
+}
+
+// Private memory the process holds now, in bytes.
+double CurrentMemory()
+{
+#ifdef _WIN32
+    PROCESS_MEMORY_COUNTERS counters;
+    std::memset(&counters, 0, sizeof counters);
+    counters.cb = sizeof counters;
+    GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters);
+    return static_cast<double>(counters.PagefileUsage);
+#else
+    long pages = 0;
+    long resident = 0;
+    FILE* statm = std::fopen("/proc/self/statm", "r");
+    if (statm != nullptr) {
+        if (std::fscanf(statm, "%ld %ld", &pages, &resident) != 2)
+            resident = 0;
+        std::fclose(statm);
+    }
+    return resident * 4096.0;
 #endif
 }
 
@@ -178,7 +203,9 @@ Loaded Load(long bytes)
         loaded.blockBytes += line->capacity;
     }
     View.topLine = View.caret.line = View.firstLine;
+    View.topLineIndex = View.caret.lineIndex = 0;
     View.caret.pos = 0;
+    View.anchor = CaretPlace();
     RemoveFile(FileName);
     return loaded;
 }
@@ -368,12 +395,121 @@ int TypeCase(int megabytes)
     return 0;
 }
 
+// Runs keys edits at the caret, each followed by a full paint where there is a screen, and says
+// what one costs.
+void TimeKeys(const char* what, int keys, bool (*edit)(bool word, unsigned long* error))
+{
+#ifdef _WIN32
+    MemoryView memory;
+    SetView();
+    Relayout();
+#endif
+    unsigned long error = 0;
+    Clock::time_point start = Clock::now();
+    for (int i = 0; i < keys; ++i) {
+        if (WrapMode < 0)
+            View.hScroll = std::max(0, View.caret.pos - View.clientWidth / CellWidth + 2);
+        edit(false, &error);
+#ifdef _WIN32
+        memory.Paint();
+#endif
+    }
+    std::printf("%-28s %9.3f ms per key (%d keys%s)\n", what, Milliseconds(start) / keys, keys,
+#ifdef _WIN32
+                ", each painted"
+#else
+                ""
+#endif
+    );
+}
+
+// Select all and Delete in a document of lines, its Undo, and what the undo log holds meanwhile;
+// Backspace and Delete at the top of the document before.
+int EditCase(int megabytes)
+{
+    double before = CurrentMemory();
+    Load(WriteBenchFile(megabytes, false));
+    double lines = CurrentMemory() - before;
+    SetView();
+    WrapMode = -1;
+    MeasureAll();
+    View.totalRows = 0;
+    for (const TextLine* line = View.firstLine; line != nullptr; line = line->next)
+        View.totalRows += line->rowCount;
+    View.caret.line = View.firstLine->next->next;
+    View.caret.lineIndex = 2;
+    View.caret.pos = 0;
+    CollapseSelection();
+    TimeKeys("backspace at the top", 1000, DeleteBackward);
+    MoveDocumentStart();
+    CollapseSelection();
+    TimeKeys("delete at the top", 1000, DeleteForward);
+    View.undo.Clear();
+
+    unsigned long error = 0;
+    Clock::time_point start = Clock::now();
+    SelectAll();
+    ReplaceSelection("", 0, EditOther, &error);
+    double deleteMs = Milliseconds(start);
+    double held = CurrentMemory() - before;
+    start = Clock::now();
+    bool undone = UndoEdit(&error);
+    double undoMs = Milliseconds(start);
+    std::printf("select all and delete %d MB  %9.1f ms\n", megabytes, deleteMs);
+    std::printf("  its undo%-19s %9.1f ms%s\n", "", undoMs, undone ? "" : " (failed)");
+    std::printf("  memory with the log %9.0f MB, the lines took %.0f MB (%.2f)\n", held / 1048576.0,
+                lines / 1048576.0, held / lines);
+    DestroyLines(View.firstLine);
+    View.firstLine = nullptr;
+    return undone ? 0 : 1;
+}
+
+// Backspace at the end of one long line and Delete just before its end.
+int EraseCase(int megabytes)
+{
+    Load(WriteBenchFile(megabytes, true));
+    SetView();
+    WrapMode = -1;
+    MeasureAll();
+    View.totalRows = View.firstLine->rowCount;
+    View.caret.pos = View.firstLine->length;
+    CollapseSelection();
+    char what[64];
+    std::snprintf(what, sizeof what, "backspace at end of %d MB", megabytes);
+    TimeKeys(what, 1000, DeleteBackward);
+    View.caret.pos = PrevCharPos(*View.firstLine, View.firstLine->length - 2000);
+    CollapseSelection();
+    std::snprintf(what, sizeof what, "delete near end of %d MB", megabytes);
+    TimeKeys(what, 1000, DeleteForward);
+    DestroyLines(View.firstLine);
+    View.firstLine = nullptr;
+    return 0;
+}
+
+// A million characters typed in lines of sixty, and what the undo log keeps of them.
+int LogCase()
+{
+    View.firstLine = new TextLine;
+    View.topLine = View.caret.line = View.firstLine;
+    View.anchor = CaretPlace();
+    SetView();
+    unsigned long error = 0;
+    Clock::time_point start = Clock::now();
+    for (int typed = 0; typed < 1000000; ++typed)
+        TypeByte(typed % 61 == 60 ? '\r' : 'a', &error);
+    std::printf("type 1,000,000 characters    %9.1f ms, the undo log holds %.1f MB\n", Milliseconds(start),
+                View.undo.Bytes() / 1048576.0);
+    DestroyLines(View.firstLine);
+    View.firstLine = nullptr;
+    return 0;
+}
+
 }
 
 int main(int argc, char** argv)
 {
     if (argc < 2) {
-        std::printf("usage: editor_bench read MB [silent] | long MB | paint | type MB\n");
+        std::printf("usage: editor_bench read MB [silent] | long MB | paint | type MB | edit MB | erase MB | log\n");
         return 2;
     }
     std::string what = argv[1];
@@ -385,6 +521,12 @@ int main(int argc, char** argv)
         return ReadCase(megabytes, true);
     if (what == "type")
         return TypeCase(megabytes);
+    if (what == "edit")
+        return EditCase(megabytes);
+    if (what == "erase")
+        return EraseCase(megabytes);
+    if (what == "log")
+        return LogCase();
 #ifdef _WIN32
     if (what == "paint")
         return PaintCase();

@@ -19,6 +19,16 @@ char NoBlock[1] = {0};
 
 // Lines are made and destroyed on the loader's thread too.
 std::atomic<unsigned> Edits{0};
+// Set on the user-interface thread; the loader's appends read them and never count.
+std::atomic<const TextLine*> Watched{nullptr};
+std::atomic<int> WatchedBefore{0};
+
+// A change of line's bytes from pos on.
+void Changed(const TextLine* line, int pos)
+{
+    if (line == Watched.load(std::memory_order_relaxed) && pos < WatchedBefore.load(std::memory_order_relaxed))
+        ++Edits;
+}
 
 bool HasBlock(const TextLine& line)
 {
@@ -96,8 +106,7 @@ bool TextLine::InsertByte(int pos, char b)
         b = '*';
     if (length + 1 >= capacity && !Grow(capacity + GrowthStep))
         return false;
-    if (pos < length)
-        ++Edits;
+    Changed(this, pos);
     std::memmove(text + pos + 1, text + pos, static_cast<size_t>(length - pos) + 1);
     text[pos] = b;
     ++length;
@@ -147,8 +156,7 @@ bool TextLine::Replace(int pos, int removed, const char* src, int count)
     }
     if (!Reserve(static_cast<int>(newLength)))
         return false;
-    if (pos < length)
-        ++Edits;
+    Changed(this, pos);
     std::memmove(text + pos + count, text + pos + removed, static_cast<size_t>(length - pos - removed) + 1);
     std::memcpy(text + pos, src, static_cast<size_t>(count));
     StarZeros(text + pos, count);
@@ -202,6 +210,12 @@ void TextLine::InsertAfter(TextLine* line)
 unsigned LineEdits()
 {
     return Edits;
+}
+
+void WatchLine(const TextLine* line, int before)
+{
+    Watched = line;
+    WatchedBefore = before;
 }
 
 void DestroyLines(TextLine* first)

@@ -47,8 +47,11 @@ void DestroyLines(TextLine* first);
 // half, so that a line that keeps growing by a fixed step is copied only O(log n) times.
 int LineBlockSize(int size);
 
-// Counts the changes that can alter bytes a line already had: an insertion before its end,
-// replacing or cutting its bytes, destroying a line. Appending alters nothing before the end.
-// What is worked out from a line's first bytes (as the row walk keeps) holds while this count
-// stands still.
+// Counts the changes that can alter what is worked out from a line's first bytes (as the row
+// walk keeps for one line): destroying a line, replacing or cutting its bytes, and changing the
+// bytes of the watched line before the watched place. Appending alters nothing before the end,
+// and a change after the watched place nothing before it.
 unsigned LineEdits();
+// The line whose bytes before the place before are looked after; one at a time. User-interface
+// thread only.
+void WatchLine(const TextLine* line, int before);

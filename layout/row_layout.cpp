@@ -20,49 +20,76 @@ RowWalk::RowWalk(const TextLine& line, int originX, int originY, int windowRight
 
 namespace {
 
-// Where a long unwrapped run of a line ended, as offsets from the origin. Without wrapping a
+// A place shortly before where a long unwrapped run of a line ended. Without wrapping a
 // position's x depends only on the bytes before it, so this holds until those change. It spares
-// painting a view scrolled to the end of a long line, and finding the caret there, a walk of
-// the whole line for every key typed.
+// painting a view scrolled to the end of a long line, finding the caret there, and measuring
+// the line after an edit near its end, a walk of the whole line for every key.
 struct Checkpoint {
     const TextLine* line;
     unsigned edits;
     int cellWidth;
     int tabWidth;
-    int pos;
-    int x;
-    int charPos;
-    int charBytes;
-    int charX;
-    bool charIsTab;
+    RowWalk::Place place;
 };
 
-Checkpoint Kept = {nullptr, 0, 0, 0, 0, 0, 0, 0, 0, false};
+Checkpoint Kept = {nullptr, 0, 0, 0, {0, 0, 0, 0, 0, false, 0, 0}};
 
 // Shorter runs cost less than keeping them.
 const int KeptFrom = 65536;
+// How far before a long run's end its place is kept, on a stretch without tabs; a line with
+// tabs keeps the start of a stretch instead, the last of those met at least Spacing apart that
+// lies at least KeptBehind before the end.
+const int KeptBefore = 16384;
+const int Spacing = 8192;
+const int KeptBehind = 4096;
 
 }
 
-bool RowWalk::Resume(int end, int maxX)
+RowWalk::Place RowWalk::Here(int stretchPos, int stretchX) const
+{
+    Place place = {pos, x - originX, charPos, charBytes, charX - originX, charIsTab, stretchPos, stretchX - originX};
+    return place;
+}
+
+bool RowWalk::Resume(int end, int maxX, int* stretchPos, int* stretchX)
 {
     const Checkpoint& kept = Kept;
+    const Place& place = kept.place;
     if (kept.line != line || kept.edits != LineEdits() || kept.cellWidth != CellWidth || kept.tabWidth != TabWidth ||
-        kept.pos <= pos || kept.pos > end || kept.pos > length || originX + kept.x > maxX)
+        place.pos <= pos || place.pos > end || place.pos > length || originX + place.x > maxX)
         return false;
-    pos = kept.pos;
-    x = originX + kept.x;
-    charPos = kept.charPos;
-    charBytes = kept.charBytes;
-    charX = originX + kept.charX;
-    charIsTab = kept.charIsTab;
+    pos = place.pos;
+    x = originX + place.x;
+    charPos = place.charPos;
+    charBytes = place.charBytes;
+    charX = originX + place.charX;
+    charIsTab = place.charIsTab;
+    *stretchPos = place.stretchPos;
+    *stretchX = originX + place.stretchX;
     return true;
 }
 
-void RowWalk::Keep() const
+// Keeps a place a little before the walk's: on the same stretch without tabs, where every byte
+// is a cell, or else the earlier place given. Edits near the end of a long line (typing,
+// Backspace, Delete) then leave it standing, and the next walk resumes there.
+void RowWalk::Keep(const Place* earlier, int stretchPos, int stretchX) const
 {
-    Checkpoint kept = {line, LineEdits(), CellWidth, TabWidth, pos, x - originX, charPos, charBytes, charX - originX,
-                       charIsTab};
+    Place place = Here(stretchPos, stretchX);
+    int before = pos - KeptBefore;
+    if (before - 2 >= stretchPos) {
+        if (!IsBoundary(before, stretchPos))
+            --before;
+        place.pos = before;
+        place.x = stretchX + (before - stretchPos) * CellWidth - originX;
+        place.charBytes = IsBoundary(before - 1, stretchPos) ? 1 : 2;
+        place.charPos = before - place.charBytes;
+        place.charX = place.x - place.charBytes * CellWidth;
+        place.charIsTab = false;
+    } else if (earlier != nullptr) {
+        place = *earlier;
+    }
+    WatchLine(line, place.pos);
+    Checkpoint kept = {line, LineEdits(), CellWidth, TabWidth, place};
     Kept = kept;
 }
 
@@ -152,7 +179,13 @@ bool RowWalk::Run(int end, int maxX)
         maxX = limit;
     int tabStop = TabWidth * CellWidth;
     int from = pos;
-    bool placed = !wrapping && Resume(end, maxX);
+    // Where the stretch without tabs that ends at pos starts.
+    int stretchPos = pos;
+    int stretchX = x;
+    bool placed = !wrapping && Resume(end, maxX, &stretchPos, &stretchX);
+    // The starts of stretches met, at least Spacing apart: the newest two.
+    Place newer = Here(stretchPos, stretchX);
+    Place older = newer;
     while (pos < end && pos < length) {
         // The cells left before maxX, counted only when the rest of the line might not fit.
         long long space = static_cast<long long>(maxX) - x;
@@ -185,6 +218,12 @@ bool RowWalk::Run(int end, int maxX)
             break;
         PlaceTab(tabStop);
         ++pos;
+        stretchPos = pos;
+        stretchX = x;
+        if (pos - newer.pos >= Spacing) {
+            older = newer;
+            newer = Here(stretchPos, stretchX);
+        }
         placed = true;
     }
     if (placed) {
@@ -193,7 +232,7 @@ bool RowWalk::Run(int end, int maxX)
         startedRow = false;
     }
     if (!wrapping && pos - from >= KeptFrom)
-        Keep();
+        Keep(pos - newer.pos >= KeptBehind ? &newer : &older, stretchPos, stretchX);
     return placed;
 }
 

@@ -45,15 +45,29 @@ public:
     // Places, as Step would one by one, every character from pos on that stays on the current
     // row and ends at most at maxX, stopping at the first boundary at or after end. Between two
     // tabs a character takes one cell per byte, whatever its kind, so a stretch of bytes is
-    // placed at once. Unwrapped, where a long run of a line ended is kept (for the one line
-    // walked last) until the line's bytes change, and the next run of that line that passes
-    // there starts there. False when nothing was placed. User-interface thread only.
+    // placed at once. Unwrapped, a place shortly before where a long run of a line ended is
+    // kept (for the one line walked last) until the line's bytes before it change, and the next
+    // run of that line that passes there starts there. False when nothing was placed.
+    // User-interface thread only.
     bool Run(int end, int maxX);
 
     int pos;
     int x;
     int y;
     int rows;
+
+    // A place of the walk, as offsets from the origin, with where the stretch without tabs that
+    // holds it starts: what is kept of a long line to resume from.
+    struct Place {
+        int pos;
+        int x;
+        int charPos;
+        int charBytes;
+        int charX;
+        bool charIsTab;
+        int stretchPos;
+        int stretchX;
+    };
 
     int charPos;
     int charBytes;
@@ -68,8 +82,9 @@ private:
     bool IsBoundary(int at, int from) const;
     void PlaceTab(int tabStop);
 
-    bool Resume(int end, int maxX);
-    void Keep() const;
+    Place Here(int stretchPos, int stretchX) const;
+    bool Resume(int end, int maxX, int* stretchPos, int* stretchX);
+    void Keep(const Place* earlier, int stretchPos, int stretchX) const;
 
     const TextLine* line;
     const char* text;

@@ -323,16 +323,18 @@ TEST_F(RowLayout, WhereALongLineWasLastWalkedHoldsOnlyUntilItsBytesChange)
         }
         return walk.pos == target ? walk.x : 0;
     };
-    for (int round = 0; round < 60; ++round) {
+    for (int round = 0; round < 80; ++round) {
         int kept = line->length - 5000 - static_cast<int>(random() % 1000);
         pointAt(kept);
         // A tab or a letter before the kept place moves everything after it; one after it, or
         // appended, moves nothing before.
         int pos = PrevCharPos(*line, static_cast<int>(random() % line->length) + 1);
-        if (round % 3 == 2)
+        if (round % 4 == 3 && pos >= 0)
+            line->Replace(pos, NextCharPos(*line, pos) - pos, "", 0);
+        else if (round % 4 == 2)
             line->AppendByte('\t');
         else
-            line->InsertByte(pos < 0 ? 0 : pos, round % 3 == 0 ? '\t' : 'q');
+            line->InsertByte(pos < 0 ? 0 : pos, round % 4 == 0 ? '\t' : 'q');
         int target = kept + static_cast<int>(random() % 3000);
         ASSERT_EQ(pointAt(target), stepwiseAt(target)) << "round " << round;
     }

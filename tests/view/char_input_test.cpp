@@ -87,7 +87,7 @@ TEST_F(CharInput, CrLfInOneCallIsOneBreakAndEveryOtherCrOrLfIsABreak)
 TEST_F(CharInput, OtherBytesAreStoredAsTheyComeExceptZero)
 {
     EXPECT_EQ(Typed("ab", 1, {std::string("\t\x1b\0", 3)}), Lines{"a\t\x1b*|b"});
-    EXPECT_EQ(Typed("ab", 1, {"\x95", "\x5c"}), Lines{"a\x95\x5c|b"});
+    EXPECT_EQ(Typed("ab", 1, {"\x95\x5c"}), Lines{"a\x95\x5c|b"});
 }
 
 TEST_F(CharInput, TypingMeasuresTheLinesItMakesAndPutsTheDesiredColumnAtTheCaret)
