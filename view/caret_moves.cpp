@@ -214,3 +214,45 @@ LayoutPoint CaretViewPoint()
     point.y += lineTop;
     return point;
 }
+
+namespace {
+
+TextPlace HitPlace(int x, int y, int (*hit)(const TextLine&, int, int))
+{
+    TextPlace place = {View.topLine, View.topLineIndex, 0};
+    if (place.line == nullptr)
+        return place;
+    // Only what is shown can be pointed at: a point outside the view is taken at its edge.
+    x = x < 0 ? 0 : x > View.clientWidth ? View.clientWidth : x;
+    y = y >= View.clientHeight ? View.clientHeight - 1 : y;
+    y = y < 0 ? 0 : y;
+    int lineTop = TopLineY();
+    while (place.line->next != nullptr && lineTop + place.line->rowCount * RowHeight() <= y) {
+        lineTop += place.line->rowCount * RowHeight();
+        place.line = place.line->next;
+        ++place.lineIndex;
+    }
+    // Below the last line the point is taken on its last row.
+    int row = (y - lineTop) / RowHeight();
+    if (row >= place.line->rowCount)
+        row = place.line->rowCount - 1;
+    if (row < 0)
+        row = 0;
+    place.pos = hit(*place.line, x - ViewOriginX(), row * RowHeight());
+    // A rowCount not yet measured may promise a row the line lacks.
+    if (place.pos < 0)
+        place.pos = place.line->length;
+    return place;
+}
+
+}
+
+TextPlace PlaceAtPoint(int x, int y)
+{
+    return HitPlace(x, y, PointToBoundary);
+}
+
+TextPlace CharacterAtPoint(int x, int y)
+{
+    return HitPlace(x, y, PointToPos);
+}
