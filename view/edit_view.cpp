@@ -6,9 +6,11 @@
 #include "view/caret_moves.h"
 #include "view/char_input.h"
 #include "view/editing.h"
+#include "view/mouse_select.h"
 #include "view/selection.h"
 #include "view/viewport.h"
 
+#include <windowsx.h>
 #include <cstring>
 
 namespace {
@@ -252,6 +254,12 @@ LRESULT CALLBACK EditViewProc(HWND window, UINT message, WPARAM wParam, LPARAM l
     case WM_HSCROLL: OnHScroll(window, *view, LOWORD(wParam), HIWORD(wParam)); return 0;
     case WM_VSCROLL: OnVScroll(window, *view, LOWORD(wParam), HIWORD(wParam)); return 0;
     case WM_MOUSEWHEEL: OnWheel(LOWORD(wParam), static_cast<short>(HIWORD(wParam))); return 0;
+    case WM_LBUTTONDOWN: MouseDown(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam), (wParam & MK_SHIFT) != 0); return 0;
+    case WM_LBUTTONDBLCLK: MouseDoubleClick(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)); return 0;
+    case WM_MOUSEMOVE: MouseDrag(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)); return 0;
+    case WM_LBUTTONUP: MouseUp(); return 0;
+    case WM_CAPTURECHANGED: DragEnded(); return 0;
+    case WM_TIMER: DragTimerTick(wParam); return 0;
     }
     return DefWindowProcA(window, message, wParam, lParam);
 }

@@ -1,6 +1,6 @@
 // The edit view: the child window in which the document is shown and typed into. Its window
-// procedure turns keys, characters, scroll bars, the wheel, focus, size and paint messages into
-// caret moves, scrolling, input and painting on View.
+// procedure turns keys, characters, scroll bars, the wheel, the mouse, focus,
+// size and paint messages into caret moves, selection, scrolling, input and painting on View.
 #pragma once
 #include <windows.h>
 
