@@ -226,20 +226,22 @@ TextPlace HitPlace(int x, int y, int (*hit)(const TextLine&, int, int))
     x = x < 0 ? 0 : x > View.clientWidth ? View.clientWidth : x;
     y = y >= View.clientHeight ? View.clientHeight - 1 : y;
     y = y < 0 ? 0 : y;
+    // A line a load has appended is not measured until the load ends; painting shows it, one
+    // row high unless it wraps.
     int lineTop = TopLineY();
-    while (place.line->next != nullptr && lineTop + place.line->rowCount * RowHeight() <= y) {
-        lineTop += place.line->rowCount * RowHeight();
+    int rows = place.line->rowCount > 0 ? place.line->rowCount : 1;
+    while (place.line->next != nullptr && lineTop + rows * RowHeight() <= y) {
+        lineTop += rows * RowHeight();
         place.line = place.line->next;
         ++place.lineIndex;
+        rows = place.line->rowCount > 0 ? place.line->rowCount : 1;
     }
     // Below the last line the point is taken on its last row.
     int row = (y - lineTop) / RowHeight();
-    if (row >= place.line->rowCount)
-        row = place.line->rowCount - 1;
-    if (row < 0)
-        row = 0;
+    if (row >= rows)
+        row = rows - 1;
     place.pos = hit(*place.line, x - ViewOriginX(), row * RowHeight());
-    // A rowCount not yet measured may promise a row the line lacks.
+    // A stale rowCount may promise a row the line lacks.
     if (place.pos < 0)
         place.pos = place.line->length;
     return place;

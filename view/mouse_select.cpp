@@ -97,13 +97,17 @@ void ShowSelectionChange(const TextPlace& oldAnchor, const TextPlace& oldCaret, 
         EditStateChanged();
 }
 
-// Moves the caret to the place under the pointer, the anchor staying.
+// Moves the caret to the place under the pointer, the anchor staying. A pointer still over the
+// caret's place changes nothing and repaints nothing.
 void SelectToPoint(int x, int y)
 {
-    TextPlace oldAnchor = View.anchor;
+    TextPlace place = PlaceAtPoint(x, y);
     TextPlace oldCaret = CaretPlace();
+    if (place == oldCaret)
+        return;
+    TextPlace oldAnchor = View.anchor;
     bool wasSelected = HasSelection();
-    PlaceCaretAt(PlaceAtPoint(x, y));
+    PlaceCaretAt(place);
     ShowSelectionChange(oldAnchor, oldCaret, wasSelected);
 }
 
@@ -120,6 +124,8 @@ void MouseDown(int x, int y, bool extend)
 {
     if (GetFocus() != View.hwnd)
         SetFocus(View.hwnd);
+    // A drag whose end never came (its window went away) leaves nothing behind.
+    DragEnded();
     DocumentGuard guard;
     if (View.caret.line == nullptr)
         return;

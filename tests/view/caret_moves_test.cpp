@@ -236,6 +236,14 @@ TEST_F(CaretMoves, APointOfTheViewShowsTheNearestBoundaryOnTheVisibleRowUnderIt)
     EXPECT_EQ(Where(PlaceAtPoint(-30, 0)), (Ints{0, 2}));
     EXPECT_EQ(Where(PlaceAtPoint(4, 0)), (Ints{0, 3}));
 
+    // Lines a load has appended are shown before they are measured, one row each.
+    Document(-1, {"a", "b", "c"}, 0, 0, 0);
+    View.hScroll = 0;
+    LineAt(1)->rowCount = 0;
+    LineAt(2)->rowCount = 0;
+    EXPECT_EQ(Where(PlaceAtPoint(0, 14)), (Ints{1, 0}));
+    EXPECT_EQ(Where(PlaceAtPoint(7, 28)), (Ints{2, 1}));
+
     View.topLine = nullptr;
     EXPECT_EQ(PlaceAtPoint(0, 0).line, nullptr);
 }

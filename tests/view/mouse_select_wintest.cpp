@@ -161,3 +161,22 @@ TEST_F(MouseSelect, ADoubleClickSelectsTheWordUnderThePointer)
     doubleClick(250, 5);
     EXPECT_EQ(Ends(), (Ints{0, 15, 0, 18})) << "beyond the end: the last word";
 }
+
+TEST_F(MouseSelect, OnlyTheRowsWhoseSelectionChangedAreRepainted)
+{
+    Document(std::vector<std::string>(12, "line"));
+    Click(0, 28);
+    ValidateRect(View.hwnd, nullptr);
+    Click(14, 60, MK_SHIFT);
+    RECT update = {};
+    ASSERT_TRUE(GetUpdateRect(View.hwnd, &update, FALSE));
+    // From line 2's row to line 4's, and the row after it.
+    EXPECT_EQ(update.top, 28);
+    EXPECT_EQ(update.bottom, 84);
+
+    ValidateRect(View.hwnd, nullptr);
+    Click(0, 150);
+    ASSERT_TRUE(GetUpdateRect(View.hwnd, &update, FALSE));
+    EXPECT_EQ(update.top, 28) << "the selection that went";
+    EXPECT_EQ(update.bottom, 84);
+}
