@@ -237,7 +237,8 @@ void MakeFont(HDC dc, int height, const char* face, COLORREF textColor, COLORREF
     View.keywordColor = keywordColor;
 }
 
-int PaintLine(const TextLine& line, HDC dc, COLORREF textColor, const LayoutRect& rect, const LineSelection& selected)
+int PaintLine(const TextLine& line, HDC dc, COLORREF textColor, const LayoutRect& rect,
+              const LineSelection& selected)
 {
     SetTextColor(dc, textColor);
     bool caretLine = &line == View.caret.line;

@@ -99,7 +99,7 @@ TEST_F(MouseSelect, DraggingSelectsUntilTheButtonIsReleasedOrTheCaptureGoes)
 
 TEST_F(MouseSelect, ADragOutsideTheViewKeepsScrollingWhileThePointerStaysThere)
 {
-    Document(std::vector<std::string>(200, "line"));
+    Document(std::vector<std::string>(5000, "line"));
     Mouse(WM_LBUTTONDOWN, 5, 5, MK_LBUTTON);
     PostMessageA(View.hwnd, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(5, 260));
     Pump(300);
@@ -132,7 +132,7 @@ TEST_F(MouseSelect, ADragOutsideTheViewKeepsScrollingWhileThePointerStaysThere)
 
 TEST_F(MouseSelect, ADragPastTheRightEdgeScrollsAnUnwrappedLine)
 {
-    Document({std::string(200, 'w')});
+    Document({std::string(3000, 'w')});
     Mouse(WM_LBUTTONDOWN, 5, 5, MK_LBUTTON);
     PostMessageA(View.hwnd, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(320, 5));
     Pump(300);
