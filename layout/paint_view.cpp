@@ -59,54 +59,140 @@ private:
 
 FontCharacters Characters;
 
-// The characters of one row, drawn with one call that places each in its own cell: the distance
-// array gives a character its cells' width (a double-byte character's on its first byte and 0
-// on its second), and the cells of a tab are added to the character before it.
+// The characters of one row, drawn with one call per run of one colour that places each in its
+// own cell: the distance array gives a character its cells' width (a double-byte character's on
+// its first byte and 0 on its second), and the cells of a tab are added to the character before
+// it. A selected run is drawn on the highlight, which the same call fills behind all its cells,
+// those of tabs and of the line's end included.
 class RowText {
 public:
-    explicit RowText(HDC dc) : dc(dc), count(0), x(0), y(0), last(0), end(0) { Characters.Use(dc); }
-
-    void Add(const char* text, int bytes, int charX, int charY, int width)
+    RowText(HDC dc, COLORREF textColor)
+        : dc(dc), textColor(textColor), color(textColor), highlightText(0), highlightReady(false), open(false),
+          selected(false), count(0), left(0), right(0), y(0), textX(0), textEnd(0), last(0)
     {
-        if (!Characters.Shareable(text, bytes)) {
+        Characters.Use(dc);
+    }
+
+    // One character of bytes, or with no bytes the cells of a tab or of the line's end (only
+    // selected ones need drawing), from charX to charX + width on the row at charY.
+    void Add(const char* text, int bytes, int charX, int charY, int width, bool isSelected)
+    {
+        if (bytes > 0 && !Characters.Shareable(text, bytes)) {
             Draw();
-            TextOutA(dc, charX, charY, text, bytes);
+            DrawAlone(text, bytes, charX, charY, width, isSelected);
             return;
         }
-        if (count > 0 && (charY != y || count + bytes > Capacity))
+        if (open && (charY != y || isSelected != selected || count + bytes > Capacity))
             Draw();
-        if (count == 0) {
-            x = charX;
+        if (!open) {
+            open = true;
+            selected = isSelected;
+            left = charX;
             y = charY;
-        } else {
-            distances[last] += charX - end;
         }
+        right = charX + width;
+        if (bytes == 0)
+            return;
+        if (count == 0)
+            textX = charX;
+        else
+            distances[last] += charX - textEnd;
         last = count;
         for (int i = 0; i < bytes; ++i) {
             this->text[count] = text[i];
             distances[count++] = i == 0 ? width : 0;
         }
-        end = charX + width;
+        textEnd = charX + width;
     }
 
     void Draw()
     {
-        if (count > 0)
-            ExtTextOutA(dc, x, y, 0, nullptr, text, static_cast<UINT>(count), distances);
+        if (!open)
+            return;
+        if (selected) {
+            UseHighlight();
+            RECT cells = {left, y, right, y + RowHeight()};
+            ExtTextOutA(dc, count > 0 ? textX : left, y, ETO_OPAQUE, &cells, text, static_cast<UINT>(count),
+                        count > 0 ? distances : nullptr);
+        } else if (count > 0) {
+            UseColor(textColor);
+            ExtTextOutA(dc, textX, y, 0, nullptr, text, static_cast<UINT>(count), distances);
+        }
+        open = false;
         count = 0;
     }
 
 private:
+    void DrawAlone(const char* text, int bytes, int charX, int charY, int width, bool isSelected)
+    {
+        if (isSelected) {
+            UseHighlight();
+            RECT cells = {charX, charY, charX + width, charY + RowHeight()};
+            ExtTextOutA(dc, charX, charY, ETO_OPAQUE, &cells, text, static_cast<UINT>(bytes), nullptr);
+        } else {
+            UseColor(textColor);
+            TextOutA(dc, charX, charY, text, bytes);
+        }
+    }
+
+    void UseColor(COLORREF wanted)
+    {
+        if (wanted != color)
+            SetTextColor(dc, wanted);
+        color = wanted;
+    }
+
+    // The system's colours are asked for only by a row that shows a selection.
+    void UseHighlight()
+    {
+        if (!highlightReady) {
+            SetBkColor(dc, GetSysColor(COLOR_HIGHLIGHT));
+            highlightText = GetSysColor(COLOR_HIGHLIGHTTEXT);
+            highlightReady = true;
+        }
+        UseColor(highlightText);
+    }
+
     static const int Capacity = 512;
     HDC dc;
+    COLORREF textColor;
+    COLORREF color;  // the device context's text colour now
+    COLORREF highlightText;
+    bool highlightReady;
+    bool open;       // a run has cells
+    bool selected;
     char text[Capacity];
     INT distances[Capacity];
     int count;
-    int x;
+    int left;        // the run's cells, from its first cell to the end of its last
+    int right;
     int y;
-    int last;  // where the last character's bytes start
-    int end;   // the right edge of its cells
+    int textX;       // where its first character starts
+    int textEnd;     // the right edge of its last character's cells
+    int last;        // where the last character's bytes start
 };
+
+// The selection's ends in document order: from the anchor to the caret, or both at the caret
+// when nothing is selected.
+void SelectedRange(TextPlace* start, TextPlace* end)
+{
+    TextPlace caret = {View.caret.line, View.caret.lineIndex, View.caret.pos};
+    TextPlace anchor = View.anchor.line != nullptr ? View.anchor : caret;
+    *start = anchor < caret ? anchor : caret;
+    *end = anchor < caret ? caret : anchor;
+}
+
+// What of the line numbered index lies between start and end.
+LineSelection SelectedPart(const TextLine& line, int index, const TextPlace& start, const TextPlace& end)
+{
+    LineSelection part = {0, 0, false};
+    if (index < start.lineIndex || index > end.lineIndex)
+        return part;
+    part.from = index == start.lineIndex ? start.pos : 0;
+    part.to = index == end.lineIndex ? end.pos : line.length;
+    part.lineBreak = index < end.lineIndex;
+    return part;
+}
 
 void ReplaceBrush(HBRUSH& brush, COLORREF color)
 {
@@ -151,7 +237,8 @@ void MakeFont(HDC dc, int height, const char* face, COLORREF textColor, COLORREF
     View.keywordColor = keywordColor;
 }
 
-int PaintLine(const TextLine& line, HDC dc, COLORREF textColor, const LayoutRect& rect)
+int PaintLine(const TextLine& line, HDC dc, COLORREF textColor, const LayoutRect& rect,
+              const LineSelection& selected)
 {
     SetTextColor(dc, textColor);
     bool caretLine = &line == View.caret.line;
@@ -159,7 +246,7 @@ int PaintLine(const TextLine& line, HDC dc, COLORREF textColor, const LayoutRect
     int rows = 1;
     if (rect.top < rect.bottom) {
         RowWalk walk(line, rect.left, rect.top, rect.right);
-        RowText row(dc);
+        RowText row(dc, textColor);
         for (;;) {
             // Tested before the terminator too, so a caret at the end of the line is placed
             // after its last character.
@@ -172,16 +259,25 @@ int PaintLine(const TextLine& line, HDC dc, COLORREF textColor, const LayoutRect
             int stop = caretLine && View.caret.pos > walk.pos ? View.caret.pos : line.length;
             if (walk.x < 0 && walk.Run(stop, -CellWidth))
                 continue;
-            if (!walk.Step())
+            if (!walk.Step()) {
+                if (selected.lineBreak)
+                    row.Add(nullptr, 0, walk.x, walk.y, CellWidth, true);
                 break;
+            }
             // Unwrapped, the walk's new x is the right edge of the character or the tab stop
             // just reached: what crosses the window's edge is not drawn and ends the line.
             if (WrapMode < 0 && walk.x > rect.right)
                 break;
+            bool inSelection = walk.charPos >= selected.from && walk.charPos < selected.to;
             // Two cells for every character, so a single-byte one just left of the window is
-            // still drawn, invisibly.
-            if (!walk.charIsTab && walk.charX + 2 * CellWidth > 0)
-                row.Add(line.text + walk.charPos, walk.charBytes, walk.charX, walk.charY, walk.charWidth);
+            // still drawn, invisibly. A tab shows only as highlight.
+            if (walk.charIsTab) {
+                if (inSelection && walk.x > 0)
+                    row.Add(nullptr, 0, walk.charX, walk.charY, walk.charWidth, true);
+            } else if (walk.charX + 2 * CellWidth > 0) {
+                row.Add(line.text + walk.charPos, walk.charBytes, walk.charX, walk.charY, walk.charWidth,
+                        inSelection);
+            }
             if (walk.y >= rect.bottom)
                 break;
         }
@@ -199,6 +295,7 @@ void PaintView(const PAINTSTRUCT& paint)
     HDC dc = paint.hdc;
     int previousMode = SetBkMode(dc, TRANSPARENT);
     COLORREF previousColor = GetTextColor(dc);
+    COLORREF previousBack = GetBkColor(dc);
     HGDIOBJ previousFont = SelectObject(dc, View.font);
 
     // The window class has no background brush; this is the only place the background is painted.
@@ -208,11 +305,16 @@ void PaintView(const PAINTSTRUCT& paint)
     // Each line's top is where the rows walked for the lines above it end, so what is drawn and
     // where the caret goes agree even where a line's cached rowCount is stale.
     LayoutRect rect = {ViewOriginX(), TopLineY(), View.clientWidth, View.clientHeight};
+    TextPlace start;
+    TextPlace end;
+    SelectedRange(&start, &end);
     bool caretLinePainted = false;
-    for (const TextLine* line = View.topLine; line != nullptr; line = line->next) {
+    int index = View.topLineIndex;
+    for (const TextLine* line = View.topLine; line != nullptr; line = line->next, ++index) {
         if (line == View.caret.line)
             caretLinePainted = true;
-        rect.top += PaintLine(*line, dc, View.textColor, rect) * RowHeight();
+        LineSelection selected = SelectedPart(*line, index, start, end);
+        rect.top += PaintLine(*line, dc, View.textColor, rect, selected) * RowHeight();
         if (rect.top >= rect.bottom)
             break;
     }
@@ -220,6 +322,7 @@ void PaintView(const PAINTSTRUCT& paint)
         ParkCaret();
 
     SetTextColor(dc, previousColor);
+    SetBkColor(dc, previousBack);
     SetBkMode(dc, previousMode);
     SelectObject(dc, previousFont);
 }

@@ -10,12 +10,25 @@ class TextLine;
 void MakeFont(HDC dc, int height, const char* face, COLORREF textColor, COLORREF backColor,
               COLORREF commentColor, COLORREF keywordColor);
 
-// Draws the visible lines from topLine on, between BeginPaint and EndPaint, and moves the system
-// caret to where its position is drawn (parked when no painted row holds it). This walks the
-// line list; it leaves the device context's mode, colour and font as they were.
+// Draws the visible lines from topLine on, between BeginPaint and EndPaint, the selection (from
+// View.anchor to the caret) highlighted, and moves the system caret to where its position is
+// drawn (parked when no painted row holds it). This walks the line list; it leaves the device
+// context's mode, colours and font as they were.
 void PaintView(const PAINTSTRUCT& paint);
+
+// What of one line is selected: the characters starting from `from` up to `to`, and with
+// lineBreak the line's end, shown as one cell after its last character.
+struct LineSelection {
+    int from;
+    int to;
+    bool lineBreak;
+};
+
+const LineSelection NothingSelected = {0, 0, false};
 
 // Draws one line with the row walk from the rectangle's top-left corner, placing the caret when
 // this is its line, and returns the rows it used. Without wrapping it stops at the right edge;
-// in every mode it stops once a row reaches the bottom.
-int PaintLine(const TextLine& line, HDC dc, COLORREF textColor, const LayoutRect& rect);
+// in every mode it stops once a row reaches the bottom. Selected characters are drawn in the
+// system's highlight colours.
+int PaintLine(const TextLine& line, HDC dc, COLORREF textColor, const LayoutRect& rect,
+              const LineSelection& selected = NothingSelected);

@@ -326,7 +326,11 @@ LayoutPoint PosToPoint(const TextLine& line, int target)
     return point;
 }
 
-int PointToPos(const TextLine& line, int x, int y)
+namespace {
+
+// PointToPos, and with nearest PointToBoundary: the two differ only for a point inside a
+// character on its row.
+int HitTest(const TextLine& line, int x, int y, bool nearest)
 {
     if (x < 0 || y < 0)
         return -1;
@@ -338,6 +342,9 @@ int PointToPos(const TextLine& line, int x, int y)
             walk.Run(line.length, INT_MAX);
         else if (walk.y == y && walk.x < x)
             walk.Run(line.length, x);
+        // Past x on row y only by the step just taken, so the character it placed spans x.
+        if (nearest && walk.y == y && walk.x > x)
+            return 2 * (x - walk.charX) >= walk.x - walk.charX ? walk.pos : walk.charPos;
         if (walk.AtEnd()) {
             // When the last character moved down to a row below y, the last boundary of row y
             // is where that character starts; answering the line's end instead would leave Up
@@ -352,6 +359,18 @@ int PointToPos(const TextLine& line, int x, int y)
             return walk.charPos;
         walk.Step();
     }
+}
+
+}
+
+int PointToPos(const TextLine& line, int x, int y)
+{
+    return HitTest(line, x, y, false);
+}
+
+int PointToBoundary(const TextLine& line, int x, int y)
+{
+    return HitTest(line, x, y, true);
 }
 
 int PrevCharPos(const TextLine& line, int pos)

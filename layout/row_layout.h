@@ -119,6 +119,10 @@ LayoutPoint PosToPoint(const TextLine& line, int pos);
 // or the last boundary of row y when x lies beyond it; -1 when the point is not on the line.
 int PointToPos(const TextLine& line, int x, int y);
 
+// The boundary nearest to (x, y) on row y, where the mouse puts the caret: as PointToPos, but a
+// point in the right half of a character's cells gives the boundary after it.
+int PointToBoundary(const TextLine& line, int x, int y);
+
 // Start of the character ending at the boundary pos; -1 at the start of the line.
 int PrevCharPos(const TextLine& line, int pos);
 

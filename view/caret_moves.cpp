@@ -214,3 +214,47 @@ LayoutPoint CaretViewPoint()
     point.y += lineTop;
     return point;
 }
+
+namespace {
+
+TextPlace HitPlace(int x, int y, int (*hit)(const TextLine&, int, int))
+{
+    TextPlace place = {View.topLine, View.topLineIndex, 0};
+    if (place.line == nullptr)
+        return place;
+    // Only what is shown can be pointed at: a point outside the view is taken at its edge.
+    x = x < 0 ? 0 : x > View.clientWidth ? View.clientWidth : x;
+    y = y >= View.clientHeight ? View.clientHeight - 1 : y;
+    y = y < 0 ? 0 : y;
+    // A line a load has appended is not measured until the load ends; painting shows it, one
+    // row high unless it wraps.
+    int lineTop = TopLineY();
+    int rows = place.line->rowCount > 0 ? place.line->rowCount : 1;
+    while (place.line->next != nullptr && lineTop + rows * RowHeight() <= y) {
+        lineTop += rows * RowHeight();
+        place.line = place.line->next;
+        ++place.lineIndex;
+        rows = place.line->rowCount > 0 ? place.line->rowCount : 1;
+    }
+    // Below the last line the point is taken on its last row.
+    int row = (y - lineTop) / RowHeight();
+    if (row >= rows)
+        row = rows - 1;
+    place.pos = hit(*place.line, x - ViewOriginX(), row * RowHeight());
+    // A stale rowCount may promise a row the line lacks.
+    if (place.pos < 0)
+        place.pos = place.line->length;
+    return place;
+}
+
+}
+
+TextPlace PlaceAtPoint(int x, int y)
+{
+    return HitPlace(x, y, PointToBoundary);
+}
+
+TextPlace CharacterAtPoint(int x, int y)
+{
+    return HitPlace(x, y, PointToPos);
+}

@@ -77,6 +77,17 @@ bool TypeByte(unsigned char b, unsigned long* error)
     return InsertText(&single, 1, error);
 }
 
+bool TypeInputMethodCharacter(unsigned code, unsigned long* error)
+{
+    DropPendingLeadByte();
+    unsigned char lead = static_cast<unsigned char>(code >> 8);
+    unsigned char trail = static_cast<unsigned char>(code);
+    if (lead == 0)
+        return TypeByte(trail, error);
+    char pair[2] = {static_cast<char>(lead), static_cast<char>(trail)};
+    return InsertText(pair, 2, error);
+}
+
 void DropPendingLeadByte()
 {
     PendingLead = -1;

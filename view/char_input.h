@@ -21,5 +21,9 @@ bool IsTypedByte(unsigned char b);
 // its lead byte waits here until the trail byte comes, so the document never holds half of it.
 // Bytes that are not typed are dropped.
 bool TypeByte(unsigned char b, unsigned long* error);
+// A character from an input method (WM_IME_CHAR in an ANSI window): a double-byte character as
+// its lead byte above its trail byte, typed as one character in one edit, or one byte as TypeByte
+// takes it. A lead byte still waiting from a character message is dropped first.
+bool TypeInputMethodCharacter(unsigned code, unsigned long* error);
 // Forgets a lead byte still waiting (the caret moved, the window lost the focus).
 void DropPendingLeadByte();

@@ -6,9 +6,12 @@
 #include "view/caret_moves.h"
 #include "view/char_input.h"
 #include "view/editing.h"
+#include "view/input_method.h"
+#include "view/mouse_select.h"
 #include "view/selection.h"
 #include "view/viewport.h"
 
+#include <windowsx.h>
 #include <cstring>
 
 namespace {
@@ -218,6 +221,17 @@ bool EditAndReport(bool (*edit)(unsigned char b, unsigned long* error), unsigned
     return ReportEdit(done, error);
 }
 
+bool EditAndReport(bool (*edit)(unsigned code, unsigned long* error), unsigned code)
+{
+    unsigned long error = 0;
+    bool done;
+    {
+        DocumentGuard guard;
+        done = edit(code, &error);
+    }
+    return ReportEdit(done, error);
+}
+
 void CreateEditWindow(HWND parent)
 {
     HINSTANCE instance = GetModuleHandleA(nullptr);
@@ -252,6 +266,16 @@ LRESULT CALLBACK EditViewProc(HWND window, UINT message, WPARAM wParam, LPARAM l
     case WM_HSCROLL: OnHScroll(window, *view, LOWORD(wParam), HIWORD(wParam)); return 0;
     case WM_VSCROLL: OnVScroll(window, *view, LOWORD(wParam), HIWORD(wParam)); return 0;
     case WM_MOUSEWHEEL: OnWheel(LOWORD(wParam), static_cast<short>(HIWORD(wParam))); return 0;
+    case WM_LBUTTONDOWN: MouseDown(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam), (wParam & MK_SHIFT) != 0); return 0;
+    case WM_LBUTTONDBLCLK: MouseDoubleClick(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)); return 0;
+    case WM_MOUSEMOVE: MouseDrag(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)); return 0;
+    case WM_LBUTTONUP: MouseUp(); return 0;
+    case WM_CAPTURECHANGED: DragEnded(); return 0;
+    case WM_TIMER: DragTimerTick(wParam); return 0;
+    case WM_IME_CHAR: EditAndReport(TypeInputMethodCharacter, static_cast<unsigned>(wParam & 0xFFFF)); return 0;
+    // The system's own composition window still does the drawing.
+    case WM_IME_STARTCOMPOSITION: CompositionStarted(); break;
+    case WM_IME_ENDCOMPOSITION: CompositionEnded(); break;
     }
     return DefWindowProcA(window, message, wParam, lParam);
 }

@@ -1,6 +1,6 @@
 // The edit view: the child window in which the document is shown and typed into. Its window
-// procedure turns keys, characters, scroll bars, the wheel, focus, size and paint messages into
-// caret moves, scrolling, input and painting on View.
+// procedure turns keys, characters, the input method, scroll bars, the wheel, the mouse, focus,
+// size and paint messages into caret moves, selection, scrolling, input and painting on View.
 #pragma once
 #include <windows.h>
 
@@ -22,3 +22,4 @@ void CaretCreate();
 // itself has repainted what it changed.
 bool EditAndReport(bool (*edit)(unsigned long* error));
 bool EditAndReport(bool (*edit)(unsigned char b, unsigned long* error), unsigned char b);
+bool EditAndReport(bool (*edit)(unsigned code, unsigned long* error), unsigned code);

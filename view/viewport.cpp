@@ -6,6 +6,7 @@
 #include "layout/paint_view.h"
 #include "platform/platform.h"
 #include "view/caret_moves.h"
+#include "view/input_method.h"
 #include "view/selection.h"
 
 #include <climits>
@@ -66,6 +67,7 @@ void MoveContents(int bar, int pos, int dx, int dy)
     ScrollWindowEx(View.hwnd, dx, dy, nullptr, nullptr, nullptr, &update, 0);
     InvalidateRect(View.hwnd, &update, TRUE);
     ShowCaret(View.hwnd);
+    FollowCaretWhileComposing();
 }
 
 }
@@ -139,6 +141,7 @@ void AfterEdit()
     SetScrollBars();
     EnsureCaretVisible();
     InvalidateAll();
+    FollowCaretWhileComposing();
 }
 
 void ScrollRows(int n)

@@ -8,6 +8,7 @@
 #include "tests/window_support.h"
 #include <windows.h>
 
+#include <algorithm>
 #include <cstring>
 #include <set>
 #include <string>
@@ -162,8 +163,19 @@ protected:
         return a;
     }
 
+    // Selects from the anchor's {line, pos} to the caret's.
+    void Select(int anchorLine, int anchorPos, int caretLine, int caretPos)
+    {
+        View.anchor = {LineAt(anchorLine), anchorLine, anchorPos};
+        View.caret.line = LineAt(caretLine);
+        View.caret.lineIndex = caretLine;
+        View.caret.pos = caretPos;
+    }
+
     // Paints as painting was done before rows were drawn at once: one TextOutA per character,
-    // where the walk places it. Drawing by rows has to give these pixels exactly.
+    // where the walk places it, and the highlight filled cell by cell behind what is selected
+    // (the characters between the selection's ends, and the line's end before a selected line
+    // break). Drawing by rows has to give these pixels exactly.
     void PaintEachCharacter(int shiftX, int shiftY)
     {
         Fill(RGB(255, 255, 255));
@@ -172,14 +184,39 @@ protected:
         FillRect(dc, &all, View.backBrush);
         int previousMode = SetBkMode(dc, TRANSPARENT);
         HGDIOBJ previousFont = SelectObject(dc, View.font);
-        SetTextColor(dc, View.textColor);
+        HBRUSH highlight = CreateSolidBrush(GetSysColor(COLOR_HIGHLIGHT));
+        auto fillCells = [&](int left, int right, int top) {
+            RECT cells = {left, top, right, top + RowHeight()};
+            FillRect(dc, &cells, highlight);
+        };
+        long long anchor = View.anchor.line != nullptr ? Order(View.anchor.lineIndex, View.anchor.pos) : -1;
+        long long caret = Order(View.caret.lineIndex, View.caret.pos);
+        if (anchor < 0)
+            anchor = caret;
+        long long start = std::min(anchor, caret);
+        long long end = std::max(anchor, caret);
         LayoutRect rect = {-View.hScroll * CellWidth, (1 - View.topRow) * RowHeight(), View.clientWidth,
                            View.clientHeight};
-        for (const TextLine* line = View.topLine; line != nullptr && rect.top < rect.bottom; line = line->next) {
+        int index = 0;
+        for (const TextLine* line = View.firstLine; line != View.topLine; line = line->next)
+            ++index;
+        for (const TextLine* line = View.topLine; line != nullptr && rect.top < rect.bottom;
+             line = line->next, ++index) {
             RowWalk walk(*line, rect.left, rect.top, rect.right);
-            while (walk.Step()) {
+            for (;;) {
+                if (!walk.Step()) {
+                    long long lineEnd = Order(index, line->length);
+                    if (start <= lineEnd && lineEnd < end)
+                        fillCells(walk.x, walk.x + CellWidth, walk.y);
+                    break;
+                }
                 if (WrapMode < 0 && walk.x > rect.right)
                     break;
+                long long at = Order(index, walk.charPos);
+                bool selected = start <= at && at < end;
+                if (selected && (walk.charIsTab ? walk.x > 0 : walk.charX + 2 * CellWidth > 0))
+                    fillCells(walk.charX, walk.x, walk.charY);
+                SetTextColor(dc, selected ? GetSysColor(COLOR_HIGHLIGHTTEXT) : View.textColor);
                 if (!walk.charIsTab && walk.charX + 2 * CellWidth > 0)
                     TextOutA(dc, walk.charX, walk.charY, line->text + walk.charPos, walk.charBytes);
                 if (walk.y >= rect.bottom)
@@ -187,9 +224,47 @@ protected:
             }
             rect.top += walk.rows * RowHeight();
         }
+        DeleteObject(highlight);
         SelectObject(dc, previousFont);
         SetBkMode(dc, previousMode);
         GdiFlush();
+    }
+
+    // The pixels of the cells from (x, y), width px wide and one row high.
+    std::vector<DWORD> Box(int x, int y, int width) const
+    {
+        std::vector<DWORD> box;
+        for (int row = y; row < y + 14; ++row)
+            for (int column = x; column < x + width; ++column)
+                box.push_back(pixels[row * BitmapWidth + column]);
+        return box;
+    }
+
+    // The pixels of a character drawn alone at the top-left corner on cells of the paper colour.
+    std::vector<DWORD> DrawnAlone(const char* text, int width, COLORREF paper, COLORREF ink)
+    {
+        SetViewportOrgEx(dc, 0, 0, nullptr);
+        Fill(paper);
+        SetBkMode(dc, TRANSPARENT);
+        SetTextColor(dc, ink);
+        HGDIOBJ previous = SelectObject(dc, View.font);
+        TextOutA(dc, 0, 0, text, static_cast<int>(strlen(text)));
+        SelectObject(dc, previous);
+        GdiFlush();
+        return Box(0, 0, width);
+    }
+
+    static long long Order(int lineIndex, int pos) { return static_cast<long long>(lineIndex) << 32 | pos; }
+
+    // The view's cells (column, row) with any pixel of the colour, for a bitmap painted with Paint().
+    Cells CellsWith(COLORREF color) const
+    {
+        Cells cells;
+        for (int y = 0; y < BitmapHeight; ++y)
+            for (int x = 0; x < BitmapWidth; ++x)
+                if (Pixel(x, y) == color)
+                    cells.insert({x / 7, y / 14});
+        return cells;
     }
 
     std::vector<DWORD> Pixels() const { return std::vector<DWORD>(pixels, pixels + BitmapWidth * BitmapHeight); }
@@ -476,6 +551,81 @@ TEST_F(Painting, DrawingARowAtOnceGivesThePixelsOfDrawingEachCharacterAlone)
         for (size_t i = 0; i < byRows.size(); ++i)
             differing += byRows[i] != byCharacters[i];
         EXPECT_EQ(differing, 0) << "wrap " << view.wrapMode << " hScroll " << view.hScroll << " topRow " << view.topRow;
+        DestroyLines(View.firstLine);
+        View.firstLine = nullptr;
+    }
+}
+
+TEST_F(Painting, SelectedCharactersAreDrawnWholeOnTheHighlightAcrossRowsAndLineEnds)
+{
+    const COLORREF highlight = GetSysColor(COLOR_HIGHLIGHT);
+    const COLORREF highlightText = GetSysColor(COLOR_HIGHLIGHTTEXT);
+    ASSERT_NE(highlight, BackColor);
+    // Ten cells in row 0 (a, two double-byte characters, b to f), then g and h wrapped to row 1;
+    // the next line, x y, on row 2. The selection runs from before the first double-byte
+    // character to after x.
+    Document(10, {"a\x93\xfa\x96\x7b" "bcdefgh", "xy"});
+    Select(0, 1, 1, 1);
+    Paint();
+    EXPECT_EQ(CellsWith(highlight), Join(Join(Row(0, 1, 9), Row(1, 0, 2)), Row(2, 0, 0)))
+        << "the line's end shows as one cell after h";
+    for (int column : {1, 2, 3, 4}) {
+        int blank = 0;
+        for (int y = 0; y < 14; ++y)
+            for (int x = column * 7; x < column * 7 + 7; ++x)
+                blank += Pixel(x, y) == BackColor;
+        EXPECT_EQ(blank, 0) << "both cells of each double-byte character are filled, column " << column;
+    }
+    // Each character is drawn in the colour of its cells: the highlight's text colour on the
+    // highlight, the view's text colour beside it.
+    std::vector<DWORD> kanji = Box(7, 0, 14);
+    std::vector<DWORD> x = Box(0, 28, 7);
+    std::vector<DWORD> a = Box(0, 0, 7);
+    EXPECT_EQ(kanji, DrawnAlone("\x93\xfa", 14, highlight, highlightText));
+    EXPECT_EQ(x, DrawnAlone("x", 7, highlight, highlightText));
+    EXPECT_EQ(a, DrawnAlone("a", 7, BackColor, TextColor));
+
+    // The anchor may lie after the caret; an empty selection shows nothing.
+    Select(1, 1, 0, 1);
+    Paint();
+    EXPECT_EQ(CellsWith(highlight), Join(Join(Row(0, 1, 9), Row(1, 0, 2)), Row(2, 0, 0)));
+    Select(0, 3, 0, 3);
+    Paint();
+    EXPECT_EQ(CellsWith(highlight), Cells());
+}
+
+TEST_F(Painting, DrawingSelectedRowsAtOnceGivesThePixelsOfDrawingEachCharacterAlone)
+{
+    const std::vector<std::string> texts = {
+        "ab\x93\xfa\x96\x7b\tc\x95\x5c" "d\x82\xa0 \t\tend of a row that runs past the window",
+        "\tx\t\tyz\xb1\xb2\x1b\x01q\x82\tr\x81\x20s\x7f\x80\xa0\xfd",
+        "",
+        "last\x82",
+    };
+    struct Case {
+        int wrapMode;
+        int hScroll;
+        int anchorLine, anchorPos, caretLine, caretPos;
+    };
+    const Case cases[] = {
+        {-1, 0, 0, 2, 0, 10}, {-1, 0, 0, 6, 3, 2},  {-1, 3, 1, 0, 2, 0},  {-1, 9, 0, 0, 3, 5},
+        {0, 0, 3, 5, 0, 11},  {10, 0, 0, 4, 1, 14}, {10, 5, 1, 2, 1, 20}, {3, 1, 0, 0, 3, 1},
+    };
+    for (const Case& c : cases) {
+        Document(c.wrapMode, texts);
+        View.hScroll = c.hScroll;
+        Select(c.anchorLine, c.anchorPos, c.caretLine, c.caretPos);
+        int shiftX = c.hScroll * CellWidth;
+        Paint(shiftX, 14);
+        std::vector<DWORD> byRows = Pixels();
+        ASSERT_GT(CellsWith(GetSysColor(COLOR_HIGHLIGHT)).size(), 1u) << "wrap " << c.wrapMode;
+        PaintEachCharacter(shiftX, 14);
+        std::vector<DWORD> byCharacters = Pixels();
+        int differing = 0;
+        for (size_t i = 0; i < byRows.size(); ++i)
+            differing += byRows[i] != byCharacters[i];
+        EXPECT_EQ(differing, 0) << "wrap " << c.wrapMode << " hScroll " << c.hScroll << " selection "
+                                << c.anchorLine << ":" << c.anchorPos << " to " << c.caretLine << ":" << c.caretPos;
         DestroyLines(View.firstLine);
         View.firstLine = nullptr;
     }

@@ -99,6 +99,29 @@ TEST_F(RowLayout, ADoubleByteCharacterIsTwoCellsAndMovesToTheNextRowWhole)
     EXPECT_EQ(Hits({{7, 0}, {14, 0}, {21, 0}, {28, 0}, {35, 0}}), (Ints{1, 1, 3, 4, 4}));
 }
 
+TEST_F(RowLayout, APointGoesToTheNearerEndOfTheCharacterUnderIt)
+{
+    auto boundaries = [&](const std::vector<std::pair<int, int>>& points) {
+        Ints positions;
+        for (const auto& point : points)
+            positions.push_back(PointToBoundary(*line, point.first, point.second));
+        return positions;
+    };
+    // a at 0, the double-byte character from 7 to 21, b from 21 to 28.
+    Line(-1, "a\x95\x5c" "b");
+    EXPECT_EQ(boundaries({{3, 0}, {4, 0}, {13, 0}, {14, 0}, {24, 0}, {25, 0}, {100, 0}, {0, 14}, {-1, 0}}),
+              (Ints{0, 1, 1, 3, 3, 4, 4, -1, -1}));
+    // The tab runs from 7 to 28.
+    Line(-1, "a\tb");
+    EXPECT_EQ(boundaries({{17, 0}, {18, 0}, {30, 0}, {32, 0}}), (Ints{1, 2, 2, 3}));
+    // Past the end of a wrapped row is that row's end; the character that begins the next row is
+    // taken by its own halves there.
+    Line(10, "abcdefghi\x82\xa0z");
+    EXPECT_EQ(boundaries({{66, 0}, {6, 14}, {8, 14}, {20, 14}, {30, 14}}), (Ints{9, 9, 11, 12, 12}));
+    Line(5, "abcde\tf");
+    EXPECT_EQ(boundaries({{13, 14}, {14, 14}}), (Ints{5, 6}));
+}
+
 TEST_F(RowLayout, CharacterStepsNeverLandInsideADoubleByteCharacter)
 {
     Line(-1, "a\x95\x5c" "b");
@@ -221,6 +244,20 @@ int PointToPosStepwise(const TextLine& line, int x, int y)
     }
 }
 
+// The boundary nearest to a point as the walk defines it: a character placed on row y whose cells
+// span x gives its start or its end, by the half x lies in; any other point what PointToPos gives.
+int PointToBoundaryStepwise(const TextLine& line, int x, int y)
+{
+    if (x >= 0 && y >= 0) {
+        RowWalk walk(line, 0, 0, View.clientWidth);
+        while (walk.Step()) {
+            if (walk.charY == y && walk.charX <= x && x < walk.x)
+                return 2 * (x - walk.charX) >= walk.x - walk.charX ? walk.pos : walk.charPos;
+        }
+    }
+    return PointToPosStepwise(line, x, y);
+}
+
 std::string State(const RowWalk& walk)
 {
     char text[160];
@@ -303,6 +340,8 @@ TEST_F(RowLayout, PointsAndHitsAgreeWithTheStepwiseWalk)
             int x = static_cast<int>(random() % 120) - 5;
             int y = static_cast<int>(random() % 6) * 14 - (probe == 0 ? 1 : 0);
             ASSERT_EQ(PointToPos(*line, x, y), PointToPosStepwise(*line, x, y))
+                << "round " << round << " at " << x << "," << y;
+            ASSERT_EQ(PointToBoundary(*line, x, y), PointToBoundaryStepwise(*line, x, y))
                 << "round " << round << " at " << x << "," << y;
         }
     }

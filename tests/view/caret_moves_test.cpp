@@ -32,6 +32,8 @@ protected:
         DestroyLines(View.firstLine);
         View.firstLine = MakeLines(texts);
         View.topLine = View.firstLine;
+        View.topLineIndex = 0;
+        View.topRow = 1;
         LayoutRect rect = {0, 0, View.clientWidth, View.clientHeight};
         for (TextLine* line = View.firstLine; line != nullptr; line = line->next)
             MeasureLine(*line, rect);
@@ -184,4 +186,64 @@ TEST_F(CaretMoves, TheViewPointFollowsTheVisibleLinesOrIsParked)
     EXPECT_EQ(CaretViewPoint().y, CaretParked);
     View.clientHeight = 15;
     EXPECT_EQ(CaretViewPoint().y, 14);
+}
+
+namespace {
+
+// {line index, pos} of a place, checking that its line is the one its index names.
+Ints Where(const TextPlace& place)
+{
+    EXPECT_EQ(place.line, LineAt(View.firstLine, place.lineIndex));
+    return {place.lineIndex, place.pos};
+}
+
+}
+
+TEST_F(CaretMoves, APointOfTheViewShowsTheNearestBoundaryOnTheVisibleRowUnderIt)
+{
+    // Line 0 wraps after j (two rows); in line 1 the double-byte character spans x 7 to 21.
+    Document(10, {"abcdefghijkl", "x\x82\xa0y", ""}, 0, 0, 0);
+    EXPECT_EQ(Where(PlaceAtPoint(10, 3)), (Ints{0, 1}));
+    EXPECT_EQ(Where(PlaceAtPoint(11, 13)), (Ints{0, 2}));
+    EXPECT_EQ(Where(PlaceAtPoint(8, 20)), (Ints{0, 11}));
+    EXPECT_EQ(Where(PlaceAtPoint(150, 5)), (Ints{0, 10})) << "beyond a wrapped row: its end";
+    EXPECT_EQ(Where(PlaceAtPoint(150, 20)), (Ints{0, 12}));
+    EXPECT_EQ(Where(PlaceAtPoint(13, 30)), (Ints{1, 1}));
+    EXPECT_EQ(Where(PlaceAtPoint(15, 30)), (Ints{1, 3}));
+    EXPECT_EQ(Where(CharacterAtPoint(15, 30)), (Ints{1, 1})) << "the character under the point";
+    EXPECT_EQ(Where(PlaceAtPoint(5, 290)), (Ints{2, 0})) << "below the document: its last row";
+    EXPECT_EQ(Where(PlaceAtPoint(30, -50)), (Ints{0, 4})) << "above the view: its first row";
+    EXPECT_EQ(Where(PlaceAtPoint(-20, 30)), (Ints{1, 0}));
+    EXPECT_EQ(Where(PlaceAtPoint(5000, 30)), (Ints{1, 4}));
+
+    // Rows above topRow are above the view; the point's rows are counted from the visible ones.
+    View.topRow = 2;
+    EXPECT_EQ(Where(PlaceAtPoint(8, -20)), (Ints{0, 11}));
+    EXPECT_EQ(Where(PlaceAtPoint(8, 16)), (Ints{1, 1}));
+    View.clientHeight = 20;
+    EXPECT_EQ(Where(PlaceAtPoint(8, 500)), (Ints{1, 1})) << "below the view: its last row, partly shown";
+    View.clientHeight = 300;
+    View.topRow = 1;
+    View.topLine = LineAt(1);
+    View.topLineIndex = 1;
+    EXPECT_EQ(Where(PlaceAtPoint(0, 0)), (Ints{1, 0}));
+    EXPECT_EQ(Where(PlaceAtPoint(0, 14)), (Ints{2, 0}));
+
+    // Scrolled columns lie left of the view, which is as far left as a point can reach.
+    Document(-1, {"abcdefgh"}, 0, 0, 0);
+    View.hScroll = 2;
+    EXPECT_EQ(Where(PlaceAtPoint(0, 0)), (Ints{0, 2}));
+    EXPECT_EQ(Where(PlaceAtPoint(-30, 0)), (Ints{0, 2}));
+    EXPECT_EQ(Where(PlaceAtPoint(4, 0)), (Ints{0, 3}));
+
+    // Lines a load has appended are shown before they are measured, one row each.
+    Document(-1, {"a", "b", "c"}, 0, 0, 0);
+    View.hScroll = 0;
+    LineAt(1)->rowCount = 0;
+    LineAt(2)->rowCount = 0;
+    EXPECT_EQ(Where(PlaceAtPoint(0, 14)), (Ints{1, 0}));
+    EXPECT_EQ(Where(PlaceAtPoint(7, 28)), (Ints{2, 1}));
+
+    View.topLine = nullptr;
+    EXPECT_EQ(PlaceAtPoint(0, 0).line, nullptr);
 }

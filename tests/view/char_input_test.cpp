@@ -1,5 +1,6 @@
 #include "view/char_input.h"
 #include "document/editor_record.h"
+#include "view/editing.h"
 #include "document/text_line.h"
 #include "tests/test_support.h"
 
@@ -120,6 +121,26 @@ TEST_F(CharInput, ControlBytesFromCtrlKeysAreNotTypedAndALeadByteWaitsForItsTrai
     TypeByte(0x5c, &error);
     EXPECT_EQ(LinesOf(View.firstLine), Lines{"a\t\x95\x5c" "b"});
     EXPECT_EQ(View.caret.pos, 4);
+}
+
+TEST_F(CharInput, AnInputMethodCharacterIsTypedWholeAsOneStep)
+{
+    Document("ab", 1);
+    unsigned long error = 0;
+    EXPECT_TRUE(TypeInputMethodCharacter(0x93fa, &error));
+    EXPECT_EQ(LinesOf(View.firstLine), Lines{"a\x93\xfa" "b"});
+    EXPECT_EQ(View.caret.pos, 3);
+    EXPECT_TRUE(UndoEdit(&error));
+    EXPECT_EQ(LinesOf(View.firstLine), Lines{"ab"}) << "both bytes go in one undo";
+    EXPECT_EQ(View.caret.pos, 1);
+
+    // Single bytes are typed as characters are; a lead byte left waiting by a character message
+    // pairs with nothing from the input method.
+    TypeByte(0x82, &error);
+    EXPECT_TRUE(TypeInputMethodCharacter('x', &error));
+    EXPECT_TRUE(TypeInputMethodCharacter(0x07, &error));
+    TypeByte('y', &error);
+    EXPECT_EQ(LinesOf(View.firstLine), Lines{"axyb"});
 }
 
 TEST_F(CharInput, OverwriteReplacesWholeCharactersButNeverTheLineEnd)

@@ -1,0 +1,12 @@
+// The input method's windows beside the edit view: while a composition lasts, its composition
+// window stands at the caret in the view's font and its candidate list keeps off the caret's row,
+// following the caret as it moves. The characters it produces come as WM_IME_CHAR
+// (TypeInputMethodCharacter, view/char_input.h).
+#pragma once
+
+// WM_IME_STARTCOMPOSITION and WM_IME_ENDCOMPOSITION.
+void CompositionStarted();
+void CompositionEnded();
+// While a composition lasts, moves the windows to the caret's view point (CaretViewPoint): after
+// PlaceCaret, every scroll and every edit, so they follow the caret wherever it goes.
+void FollowCaretWhileComposing();
