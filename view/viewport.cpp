@@ -93,7 +93,6 @@ void ResetView()
     View.caret.line = View.firstLine;
     View.caret.lineIndex = 0;
     View.caret.pos = 0;
-    View.caret.x = 0;
     View.anchor = CaretPlace();
     View.undo.Clear();
     View.modified = false;
