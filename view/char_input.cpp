@@ -51,7 +51,7 @@ bool InsertText(const char* bytes, int count, unsigned long* error)
         for (int n = CharacterCount(bytes, count); n > 0 && to.pos < to.line->length; --n)
             to.pos = NextCharPos(*to.line, to.pos);
     }
-    return ReplaceText(from, to, bytes, count, breaks ? EditOther : EditTyping, error);
+    return ReplaceRange(from, to, bytes, count, breaks ? EditOther : EditTyping, error);
 }
 
 bool IsTypedByte(unsigned char b)

@@ -1,6 +1,6 @@
 // Typing: what a typed character does to the document. Characters replace the selection, or in
 // overwrite mode the character under the caret; CR, LF and CR LF break the line. Each change goes
-// through ReplaceText (view/editing.h), which keeps the layout, the undo log and the modified
+// through ReplaceRange (view/editing.h), which keeps the layout, the undo log and the modified
 // mark, and tells the window.
 #pragma once
 

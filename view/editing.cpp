@@ -121,12 +121,12 @@ bool DeleteRange(const TextPlace& from, const TextPlace& to, EditKind kind, unsi
 {
     if (from == to)
         return true;
-    return ReplaceText(from, to, "", 0, kind, error);
+    return ReplaceRange(from, to, "", 0, kind, error);
 }
 
 }
 
-bool ReplaceText(const TextPlace& from, const TextPlace& to, const char* bytes, int count, EditKind kind,
+bool ReplaceRange(const TextPlace& from, const TextPlace& to, const char* bytes, int count, EditKind kind,
                  unsigned long* error)
 {
     unsigned long ignored = 0;
@@ -168,7 +168,7 @@ bool ReplaceSelection(const char* bytes, int count, EditKind kind, unsigned long
     TextPlace start;
     TextPlace end;
     SelectionBounds(&start, &end);
-    return ReplaceText(start, end, bytes, count, kind, error);
+    return ReplaceRange(start, end, bytes, count, kind, error);
 }
 
 bool DeleteBackward(bool word, unsigned long* error)

@@ -1,5 +1,5 @@
 // Every change of the text the user makes comes through here: typing, Enter, Backspace, Delete,
-// overwrite, paste, cut, undo and redo, and replacing what a search found. ReplaceText records
+// overwrite, paste, cut, undo and redo, and replacing what a search found. ReplaceRange records
 // the undo step, changes the lines (document/text_edit.h), puts the caret after the new text with
 // nothing selected, sets the modified mark from the undo log, and keeps the layout true by
 // measuring only the lines it touched: their rows, the total, the widest line, topLine, topRow and
@@ -19,7 +19,8 @@ extern void (*EditShown)();
 // and when a selection appears or goes. Null until the application sets it.
 extern void (*EditStateChanged)();
 
-bool ReplaceText(const TextPlace& from, const TextPlace& to, const char* bytes, int count, EditKind kind,
+// (Not ReplaceText: the system's headers take that name for the Replace dialog.)
+bool ReplaceRange(const TextPlace& from, const TextPlace& to, const char* bytes, int count, EditKind kind,
                  unsigned long* error);
 // The selection (or the caret's place) replaced with bytes.
 bool ReplaceSelection(const char* bytes, int count, EditKind kind, unsigned long* error);

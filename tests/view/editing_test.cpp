@@ -152,9 +152,9 @@ TEST_F(Editing, AGroupOfEditsIsUndoneAndRedoneAsOne)
     Document({"a-b-c", "d-e"}, 0, 0);
     unsigned long error = 0;
     BeginEditGroup();
-    ReplaceText(TextPlace{View.firstLine, 0, 1}, TextPlace{View.firstLine, 0, 2}, "+", 1, EditOther, &error);
-    ReplaceText(TextPlace{View.firstLine, 0, 3}, TextPlace{View.firstLine, 0, 4}, "+", 1, EditOther, &error);
-    ReplaceText(TextPlace{View.firstLine->next, 1, 1}, TextPlace{View.firstLine->next, 1, 2}, "+", 1, EditOther,
+    ReplaceRange(TextPlace{View.firstLine, 0, 1}, TextPlace{View.firstLine, 0, 2}, "+", 1, EditOther, &error);
+    ReplaceRange(TextPlace{View.firstLine, 0, 3}, TextPlace{View.firstLine, 0, 4}, "+", 1, EditOther, &error);
+    ReplaceRange(TextPlace{View.firstLine->next, 1, 1}, TextPlace{View.firstLine->next, 1, 2}, "+", 1, EditOther,
                 &error);
     EndEditGroup();
     Type("!");
