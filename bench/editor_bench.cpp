@@ -430,9 +430,10 @@ void TimeKeys(const char* what, int keys, bool (*edit)(bool word, unsigned long*
     unsigned long error = 0;
     Clock::time_point start = Clock::now();
     for (int i = 0; i < keys; ++i) {
-        if (WrapMode < 0)
-            View.hScroll = std::max(0, View.caret.pos - View.clientWidth / CellWidth + 2);
         edit(false, &error);
+        // Scrolled as the caret is kept in view, by its real place.
+        if (WrapMode < 0)
+            View.hScroll = std::max(0, (PosToPoint(*View.caret.line, View.caret.pos).x - View.clientWidth) / CellWidth + 2);
 #ifdef _WIN32
         memory.Paint();
 #endif

@@ -1,6 +1,7 @@
 #include "document/undo_log.h"
 
 #include <new>
+#include <utility>
 
 UndoLog::UndoLog() : current(0), saved(0), sealed(true), groupDepth(0), groupStarted(false) {}
 
@@ -62,23 +63,22 @@ void UndoLog::DropOldest(size_t count)
         saved = saved >= static_cast<long>(count) ? saved - static_cast<long>(count) : -1;
 }
 
-void UndoLog::Record(const UndoStep& step)
+void UndoLog::Record(UndoStep& step)
 {
     if (steps.size() > current) {
         steps.erase(steps.begin() + static_cast<long>(current), steps.end());
         if (saved > static_cast<long>(current))
             saved = -1;
     }
-    UndoStep grouped = step;
-    grouped.withPrevious = groupDepth > 0 && groupStarted;
+    step.withPrevious = groupDepth > 0 && groupStarted;
     if (groupDepth > 0)
         groupStarted = true;
     for (;;) {
         try {
-            if (!steps.empty() && Joins(steps.back(), grouped))
-                Join(steps.back(), grouped);
+            if (!steps.empty() && Joins(steps.back(), step))
+                Join(steps.back(), step);
             else
-                steps.push_back(grouped);
+                steps.push_back(std::move(step));
             current = steps.size();
             sealed = false;
             return;

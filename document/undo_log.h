@@ -49,7 +49,8 @@ public:
     // Records a change that has been made: it clears what could be redone and joins the last
     // step when its kind continues a run there. Dropping the oldest steps when memory runs out,
     // and dropping everything when even the one step does not fit, it never fails.
-    void Record(const UndoStep& step);
+    // The step's bytes are taken over, not copied: a step may hold a whole document.
+    void Record(UndoStep& step);
     // The next edit starts a step of its own (the caret was moved, the document was saved).
     void Seal();
     // Makes every following Record go with the step before it until EndGroup, the first
