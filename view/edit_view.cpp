@@ -15,6 +15,8 @@ namespace {
 
 const char ClassName[] = "Tessary EditCtrl";
 
+}
+
 bool ReportEdit(bool done, unsigned long error)
 {
     if (!done && error != 0)
@@ -23,6 +25,8 @@ bool ReportEdit(bool done, unsigned long error)
         MessageBeep(MB_OK);
     return done;
 }
+
+namespace {
 
 bool DeleteBackwardCharacter(unsigned long* error)
 {

@@ -22,3 +22,5 @@ void CaretCreate();
 // itself has repainted what it changed.
 bool EditAndReport(bool (*edit)(unsigned long* error));
 bool EditAndReport(bool (*edit)(unsigned char b, unsigned long* error), unsigned char b);
+// The same report for an edit the caller ran itself, under the lock it has since released.
+bool ReportEdit(bool done, unsigned long error);
