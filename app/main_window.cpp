@@ -11,6 +11,7 @@
 #include "platform/platform.h"
 #include "resources/resource_ids.h"
 #include "view/char_input.h"
+#include "view/editing.h"
 #include "view/viewport.h"
 
 #include <commctrl.h>
@@ -88,6 +89,9 @@ bool CreateMainWindow()
     MainMenu = GetMenu(MainWindow);
     DocumentShown = ShowDocumentState;
     DocumentChanged = ShowDocumentState;
+    EditStateChanged = UpdateEditCommandStates;
+    // Paste's state follows the clipboard as other programs change it.
+    AddClipboardFormatListener(MainWindow);
     ConnectLoader();
     return true;
 }
@@ -109,6 +113,8 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_DROPFILES: OpenDroppedFiles(reinterpret_cast<HDROP>(wParam)); return 0;
     case WM_CLOSE: CloseMainWindow(); return 0;
     case WM_QUERYENDSESSION: return MayEndSession() ? TRUE : FALSE;
+    case WM_CLIPBOARDUPDATE: ClipboardChanged(); return 0;
+    case WM_INITMENUPOPUP: ClipboardChanged(); return 0;
     case WM_RENDERFORMAT: RenderClipboardFormat(static_cast<UINT>(wParam)); return 0;
     case WM_RENDERALLFORMATS: RenderAllClipboardFormats(window); return 0;
     case WM_DESTROYCLIPBOARD: ForgetClipboardText(); return 0;
