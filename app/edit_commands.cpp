@@ -84,9 +84,11 @@ bool PasteCommand()
     bool done = false;
     {
         DocumentGuard guard;
-        // A document without even its first line (memory ran out) has no place to paste into.
-        if (View.caret.line != nullptr)
-            done = ReplaceSelection(text.bytes, text.count, EditOther, &error);
+        // A document without even its first line (memory ran out) has no place to paste into,
+        // and empty text in place of nothing would only leave a step for Undo that does nothing.
+        if (View.caret.line == nullptr || (text.count == 0 && !HasSelection()))
+            return true;
+        done = ReplaceSelection(text.bytes, text.count, EditOther, &error);
     }
     if (!ReportEdit(done, error))
         return false;

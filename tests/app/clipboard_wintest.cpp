@@ -174,6 +174,11 @@ TEST_F(ClipboardTest, CopiedTextReachesAnotherProgramAsUnicodeAsShiftJisAndAsJap
 
 TEST_F(ClipboardTest, PastePrefersUnicodeTextAndSaysHowManyCharactersBecameQuestionMarks)
 {
+    PutAsAnotherProgram(L"", "");
+    EXPECT_TRUE(PasteCommand());
+    EXPECT_EQ(Title(), "Tessary [Untitled]") << "empty text in place of nothing changes nothing";
+    EXPECT_FALSE(View.undo.CanUndo());
+
     Type("<>");
     Key(VK_LEFT);
     PutAsAnotherProgram(L"x\xd83d\xde00y\x301c\r\nz", "not this");
