@@ -59,14 +59,15 @@ bool IsPair(const wchar_t* units, int at, int count)
 }
 
 // The conversion turns each half of a character outside the 16-bit range into a '?' of its own;
-// the user sees one character, so it is made one unit that has no place in the code page first.
+// the user sees one character, so each pair first becomes one unit that the code page lacks too
+// (U+FFFD, the replacement character).
 int CollapsePairs(const wchar_t* units, int count, wchar_t* collapsed)
 {
     int made = 0;
     for (int i = 0; i < count; ++i) {
-        collapsed[made++] = IsPair(units, i, count) ? 0xFFFD : units[i];
-        if (IsPair(units, i, count))
-            ++i;
+        bool pair = IsPair(units, i, count);
+        collapsed[made++] = pair ? 0xFFFD : units[i];
+        i += pair;
     }
     return made;
 }
