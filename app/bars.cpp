@@ -1,4 +1,5 @@
 #include "app/bars.h"
+#include "app/clipboard.h"
 #include "document/editor_record.h"
 #include "resources/resource_ids.h"
 
@@ -15,8 +16,9 @@ struct Button {
     const char* tip;
 };
 
-// Save is enabled by the command states once a document is shown; the editing buttons stay
-// disabled because those commands do nothing.
+// Save, Undo, Redo, Cut and Copy start disabled, as they are before any document has been
+// shown or changed; the command states take them over from the first document on. Paste starts
+// as the clipboard allows.
 const Button Buttons[] = {
     {STD_FILENEW, CMD_NEW, TBSTATE_ENABLED, TBSTYLE_BUTTON, "新規作成"},
     {STD_FILEOPEN, CMD_OPEN, TBSTATE_ENABLED, TBSTYLE_BUTTON, "開く"},
@@ -50,6 +52,8 @@ void CreateBars(HWND mainWindow)
         records[i].idCommand = Buttons[i].command;
         records[i].fsState = Buttons[i].state;
         records[i].fsStyle = Buttons[i].style;
+        if (Buttons[i].command == CMD_PASTE && ClipboardHasText())
+            records[i].fsState = TBSTATE_ENABLED;
     }
     ToolBar = CreateToolbarEx(mainWindow, WS_CHILD | WS_VISIBLE | TBSTYLE_TOOLTIPS | CCS_NODIVIDER, ToolBarId, 0,
                               HINST_COMMCTRL, IDB_STD_SMALL_COLOR, records, ButtonCount, 0, 0, 0, 0, sizeof(TBBUTTON));

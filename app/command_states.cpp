@@ -1,7 +1,9 @@
 #include "app/command_states.h"
+#include "app/clipboard.h"
 #include "app/window_title.h"
 #include "document/editor_record.h"
 #include "resources/resource_ids.h"
+#include "view/selection.h"
 
 #include <windows.h>
 #include <commctrl.h>
@@ -23,6 +25,32 @@ void CheckCommand(UINT id, bool checked)
     SetMenuItemInfoA(MainMenu, id, FALSE, &info);
 }
 
+struct EditStates {
+    bool undo;
+    bool redo;
+    bool selected;
+    bool paste;
+};
+
+EditStates Shown = {false, false, false, false};
+bool ClipboardHoldsText = false;
+
+void ShowEditStates(bool all)
+{
+    EditStates now = {View.undo.CanUndo(), View.undo.CanRedo(), HasSelection(), ClipboardHoldsText};
+    if (all || now.undo != Shown.undo)
+        EnableCommand(CMD_UNDO, now.undo);
+    if (all || now.redo != Shown.redo)
+        EnableCommand(CMD_REDO, now.redo);
+    if (all || now.selected != Shown.selected) {
+        EnableCommand(CMD_CUT, now.selected);
+        EnableCommand(CMD_COPY, now.selected);
+    }
+    if (all || now.paste != Shown.paste)
+        EnableCommand(CMD_PASTE, now.paste);
+    Shown = now;
+}
+
 }
 
 void UpdateTitle()
@@ -39,8 +67,19 @@ void UpdateCommandStates()
     CheckCommand(CMD_NO_WRAP, WrapMode == -1);
     CheckCommand(CMD_WRAP_AT_WINDOW, WrapMode == 0);
     CheckCommand(CMD_WRAP_AT_COLUMNS, WrapMode > 0);
-    EnableCommand(CMD_CUT, false);
-    EnableCommand(CMD_COPY, false);
+    ClipboardHoldsText = ClipboardHasText();
+    ShowEditStates(true);
+}
+
+void UpdateEditCommandStates()
+{
+    ShowEditStates(false);
+}
+
+void ClipboardChanged()
+{
+    ClipboardHoldsText = ClipboardHasText();
+    ShowEditStates(false);
 }
 
 void ShowDocumentState()

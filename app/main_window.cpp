@@ -1,7 +1,9 @@
 #include "app/main_window.h"
 #include "app/bars.h"
+#include "app/clipboard.h"
 #include "app/command_states.h"
 #include "app/dialogs.h"
+#include "app/edit_commands.h"
 #include "app/load_status.h"
 #include "app/open_document.h"
 #include "app/document_commands.h"
@@ -9,6 +11,7 @@
 #include "platform/platform.h"
 #include "resources/resource_ids.h"
 #include "view/char_input.h"
+#include "view/editing.h"
 #include "view/viewport.h"
 
 #include <commctrl.h>
@@ -86,6 +89,9 @@ bool CreateMainWindow()
     MainMenu = GetMenu(MainWindow);
     DocumentShown = ShowDocumentState;
     DocumentChanged = ShowDocumentState;
+    EditStateChanged = UpdateEditCommandStates;
+    // Paste's state follows the clipboard as other programs change it.
+    AddClipboardFormatListener(MainWindow);
     ConnectLoader();
     return true;
 }
@@ -107,6 +113,11 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_DROPFILES: OpenDroppedFiles(reinterpret_cast<HDROP>(wParam)); return 0;
     case WM_CLOSE: CloseMainWindow(); return 0;
     case WM_QUERYENDSESSION: return MayEndSession() ? TRUE : FALSE;
+    case WM_CLIPBOARDUPDATE: ClipboardChanged(); return 0;
+    case WM_INITMENUPOPUP: ClipboardChanged(); return 0;
+    case WM_RENDERFORMAT: RenderClipboardFormat(static_cast<UINT>(wParam)); return 0;
+    case WM_RENDERALLFORMATS: RenderAllClipboardFormats(window); return 0;
+    case WM_DESTROYCLIPBOARD: ForgetClipboardText(); return 0;
     }
     return DefWindowProcA(window, message, wParam, lParam);
 }
@@ -120,6 +131,13 @@ bool RunCommand(int id)
     case CMD_SAVE: SaveDocument(); return true;
     case CMD_SAVE_AS: SaveDocumentAs(); return true;
     case CMD_EXIT: CloseMainWindow(); return true;
+    case CMD_UNDO: UndoCommand(); return true;
+    case CMD_REDO: RedoCommand(); return true;
+    case CMD_CUT: CutCommand(); return true;
+    case CMD_COPY: CopyCommand(); return true;
+    case CMD_PASTE: PasteCommand(); return true;
+    case CMD_DELETE: DeleteCommand(); return true;
+    case CMD_SELECT_ALL: SelectAllCommand(); return true;
     case CMD_NO_WRAP:
     case CMD_WRAP_AT_WINDOW:
     case CMD_WRAP_AT_COLUMNS: SetWrapMode(id); return true;

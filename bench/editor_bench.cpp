@@ -1,10 +1,11 @@
 // Measures the editor's work on large documents: reading files of ordinary lines and of one long
 // line, re-measuring them in each wrap mode, painting a full view into a memory bitmap (Windows
-// only), typing at the end of a long line, and the memory the lines take per byte of file.
+// only), typing at the end of a long line, copying a whole document to the clipboard and pasting
+// text from it (Windows only), and the memory the lines take per byte of file.
 // Each case runs in a process of its own, so its peak memory is its own; scripts/bench runs them
 // all and prints the table.
 //
-// Usage: editor_bench read MB [silent] | long MB | paint | type MB | edit MB | erase MB | log
+// Usage: editor_bench read MB [silent] | long MB | paint | type MB | edit MB | erase MB | log | copy MB | paste MB [own]
 // "silent" leaves out the progress texts, to show what their round trips to the window cost.
 #include "document/background_load.h"
 #include "document/editor_record.h"
@@ -18,6 +19,7 @@
 #include "view/selection.h"
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -30,8 +32,12 @@
 #include <windows.h>
 #include <commctrl.h>
 #include <psapi.h>
+#include "app/clipboard.h"
+#include "app/edit_commands.h"
 #include "app/load_status.h"
 #include "layout/paint_view.h"
+#include "view/editing.h"
+#include "view/selection.h"
 #include "view/viewport.h"
 #else
 #include <sys/resource.h>
@@ -383,6 +389,124 @@ int PaintCase()
 }
 #endif
 
+#ifdef _WIN32
+// The clipboard's side of the main window: the copied text is rendered when a program asks.
+LRESULT CALLBACK ClipboardOwnerProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_RENDERFORMAT: RenderClipboardFormat(static_cast<UINT>(wParam)); return 0;
+    case WM_RENDERALLFORMATS: RenderAllClipboardFormats(window); return 0;
+    case WM_DESTROYCLIPBOARD: ForgetClipboardText(); return 0;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+HWND MakeWindow(const char* name, WNDPROC procedure)
+{
+    WNDCLASSA windowClass;
+    std::memset(&windowClass, 0, sizeof windowClass);
+    windowClass.lpfnWndProc = procedure;
+    windowClass.hInstance = GetModuleHandleA(nullptr);
+    windowClass.lpszClassName = name;
+    RegisterClassA(&windowClass);
+    return CreateWindowExA(0, name, "", WS_POPUP, 0, 0, 100, 100, nullptr, nullptr, GetModuleHandleA(nullptr),
+                           nullptr);
+}
+
+// Another program taking the clipboard's text as UTF-16, while this thread renders it.
+double TakeAsAnotherProgram(size_t* units)
+{
+    std::atomic<bool> done{false};
+    Clock::time_point start = Clock::now();
+    std::thread other([&] {
+        *units = 0;
+        if (OpenClipboard(nullptr)) {
+            HGLOBAL block = GetClipboardData(CF_UNICODETEXT);
+            if (block != nullptr) {
+                *units = wcslen(static_cast<const wchar_t*>(GlobalLock(block)));
+                GlobalUnlock(block);
+            }
+            CloseClipboard();
+        }
+        done = true;
+    });
+    while (!done)
+        PumpMessages();
+    other.join();
+    return Milliseconds(start);
+}
+
+// The whole document selected and copied as the Copy command does it; then what another program
+// waits for when it takes the text.
+int CopyCase(int megabytes)
+{
+    Load(WriteBenchFile(megabytes, false));
+    SetView();
+    MainWindow = MakeWindow("Tessary bench owner", ClipboardOwnerProc);
+    SelectAll();
+    double before = PeakMemory();
+    Clock::time_point start = Clock::now();
+    bool copied = CopyCommand();
+    double ms = Milliseconds(start);
+    std::printf("copy %d MB of lines %17.1f ms%s (peak +%.0f MB)\n", megabytes, ms, copied ? "" : " FAILED",
+                (PeakMemory() - before) / 1048576.0);
+    size_t units = 0;
+    ms = TakeAsAnotherProgram(&units);
+    std::printf("  another program takes it %9.1f ms (%zu UTF-16 units)\n", ms, units);
+    DestroyWindow(MainWindow);
+    DestroyLines(View.firstLine);
+    View.firstLine = nullptr;
+    return copied ? 0 : 1;
+}
+
+// MB of lines pasted into an empty document: put on the clipboard by another program as UTF-16,
+// or (own) copied by this program itself, as the Copy command leaves it.
+int PasteCase(int megabytes, bool own)
+{
+    Load(WriteBenchFile(megabytes, false));
+    SetView();
+    MainWindow = MakeWindow("Tessary bench owner", ClipboardOwnerProc);
+    EditShown = AfterEdit;
+    SelectAll();
+    if (own) {
+        CopyCommand();
+    } else {
+        std::string bytes;
+        SelectedBytes("\r\n", &bytes);
+        HWND other = MakeWindow("Tessary bench other program", DefWindowProcA);
+        OpenClipboard(other);
+        EmptyClipboard();
+        SetClipboardData(CF_UNICODETEXT, UnicodeBlock(bytes.data(), bytes.size()));
+        CloseClipboard();
+        DestroyWindow(other);
+    }
+    DestroyLines(View.firstLine);
+    View.firstLine = View.topLine = new TextLine;
+    View.caret.line = View.firstLine;
+    View.caret.lineIndex = 0;
+    View.caret.pos = 0;
+    View.anchor = CaretPlace();
+    View.undo.Clear();
+    SetView();
+    MeasureAll();
+
+    double before = PeakMemory();
+    Clock::time_point start = Clock::now();
+    bool pasted = PasteCommand();
+    double ms = Milliseconds(start);
+    long lines = 0;
+    for (const TextLine* line = View.firstLine; line != nullptr; line = line->next)
+        ++lines;
+    std::printf("paste %d MB %-14s %9.1f ms%s, %ld lines (peak +%.0f MB)\n", megabytes,
+                own ? "copied here" : "from UTF-16", ms, pasted ? "" : " FAILED", lines,
+                (PeakMemory() - before) / 1048576.0);
+    DestroyWindow(MainWindow);
+    DestroyLines(View.firstLine);
+    View.firstLine = nullptr;
+    return pasted ? 0 : 1;
+}
+#endif
+
 // The caret at the end of one long line, the view scrolled so that it shows, as after End.
 int TypeCase(int megabytes)
 {
@@ -533,7 +657,7 @@ int LogCase()
 int main(int argc, char** argv)
 {
     if (argc < 2) {
-        std::printf("usage: editor_bench read MB [silent] | long MB | paint | type MB | edit MB | erase MB | log\n");
+        std::printf("usage: editor_bench read MB [silent] | long MB | paint | type MB | edit MB | erase MB | log | copy MB | paste MB [own]\n");
         return 2;
     }
     std::string what = argv[1];
@@ -554,6 +678,10 @@ int main(int argc, char** argv)
 #ifdef _WIN32
     if (what == "paint")
         return PaintCase();
+    if (what == "copy")
+        return CopyCase(megabytes);
+    if (what == "paste")
+        return PasteCase(megabytes, argc > 3 && std::strcmp(argv[3], "own") == 0);
 #endif
     std::printf("unknown case %s\n", what.c_str());
     return 2;

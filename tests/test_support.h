@@ -7,6 +7,7 @@
 #include "document/text_line.h"
 #include "platform/platform.h"
 #include "view/char_input.h"
+#include "view/editing.h"
 
 #include <cstdio>
 #include <string>
@@ -44,6 +45,7 @@ inline void ResetEditor()
     StatusBar = nullptr;
     AppInstance = nullptr;
     DocumentChanged = nullptr;
+    EditStateChanged = nullptr;
     LoadRepaint = nullptr;
     LoadProgress = nullptr;
     LoadEnded = nullptr;

@@ -18,6 +18,8 @@ namespace {
 
 const char ClassName[] = "Tessary EditCtrl";
 
+}
+
 bool ReportEdit(bool done, unsigned long error)
 {
     if (!done && error != 0)
@@ -26,6 +28,8 @@ bool ReportEdit(bool done, unsigned long error)
         MessageBeep(MB_OK);
     return done;
 }
+
+namespace {
 
 bool DeleteBackwardCharacter(unsigned long* error)
 {

@@ -23,3 +23,5 @@ void CaretCreate();
 bool EditAndReport(bool (*edit)(unsigned long* error));
 bool EditAndReport(bool (*edit)(unsigned char b, unsigned long* error), unsigned char b);
 bool EditAndReport(bool (*edit)(unsigned code, unsigned long* error), unsigned code);
+// The same report for an edit the caller ran itself, under the lock it has since released.
+bool ReportEdit(bool done, unsigned long error);

@@ -133,6 +133,9 @@ bool ReplaceRange(const TextPlace& from, const TextPlace& to, const char* bytes,
     if (error == nullptr)
         error = &ignored;
     *error = 0;
+    // A document that could not get its first line has nothing to edit.
+    if (from.line == nullptr || to.line == nullptr)
+        return false;
     UndoStep step;
     step.start = ToLog(from);
     step.caretBefore = ToLog(CaretPlace());

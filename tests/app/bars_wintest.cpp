@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <commctrl.h>
+#include <cstring>
 #include <string>
 
 namespace {
@@ -45,9 +46,14 @@ protected:
 
 }
 
-TEST_F(BarsTest, TheToolbarHoldsTenButtonsAndOnlyNewAndOpenStartEnabled)
+TEST_F(BarsTest, TheToolbarHoldsTenButtonsAndOnlyNewAndOpenStartEnabledWhileTheClipboardIsEmpty)
 {
     const int commands[10] = {CMD_NEW, CMD_OPEN, CMD_SAVE, 0, CMD_CUT, CMD_COPY, CMD_PASTE, 0, CMD_UNDO, CMD_REDO};
+    DestroyWindow(ToolBar);
+    ASSERT_TRUE(OpenClipboard(frame));
+    EmptyClipboard();
+    CloseClipboard();
+    CreateBars(frame);
     ASSERT_EQ(SendMessageA(ToolBar, TB_BUTTONCOUNT, 0, 0), 10);
     for (int i = 0; i < 10; ++i) {
         TBBUTTON button = {};
@@ -62,6 +68,22 @@ TEST_F(BarsTest, TheToolbarHoldsTenButtonsAndOnlyNewAndOpenStartEnabled)
     char text[16] = "x";
     GetWindowTextA(StatusBar, text, sizeof text);
     EXPECT_STREQ(text, "");
+}
+
+TEST_F(BarsTest, PasteStartsEnabledWhenTheClipboardHoldsText)
+{
+    DestroyWindow(ToolBar);
+    ASSERT_TRUE(OpenClipboard(frame));
+    EmptyClipboard();
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, 2);
+    std::strcpy(static_cast<char*>(GlobalLock(block)), "x");
+    GlobalUnlock(block);
+    SetClipboardData(CF_TEXT, block);
+    CloseClipboard();
+    CreateBars(frame);
+    EXPECT_TRUE(SendMessageA(ToolBar, TB_GETSTATE, CMD_PASTE, 0) & TBSTATE_ENABLED);
+    EXPECT_FALSE(SendMessageA(ToolBar, TB_GETSTATE, CMD_UNDO, 0) & TBSTATE_ENABLED);
+    EXPECT_FALSE(SendMessageA(ToolBar, TB_GETSTATE, CMD_CUT, 0) & TBSTATE_ENABLED);
 }
 
 TEST_F(BarsTest, EveryButtonHasItsJapaneseTooltip)

@@ -168,6 +168,39 @@ if [ -n "$main" ] && [ -n "$other" ]; then
   fi
 fi
 
+# A real edit from the keyboard: type, select with Shift, cut, paste twice, undo the second paste,
+# delete the first character with the Delete key and save; the file holds the edited bytes. Undo
+# after the save marks the title again, Redo back to the saved text clears it. The registry key
+# exists by now, so the program ends without a question.
+printf 'hello world\r\nsecond' >"$work/edit.txt"
+start "$(winpath "$work/edit.txt")"
+main="$(window 'Tessary \[edit\.txt\]')"
+if [ -z "$main" ]; then
+  fail "edit.txt not shown"
+else
+  focus "$main"
+  key End
+  type_text ' again'
+  key shift+Left shift+Left shift+Left shift+Left shift+Left
+  key ctrl+x
+  key ctrl+End
+  key ctrl+v
+  key ctrl+v
+  key ctrl+z
+  key ctrl+Home Delete
+  wait_title "$main" 'Tessary [edit.txt *]' "the edit marks the title"
+  key ctrl+s
+  wait_title "$main" 'Tessary [edit.txt]' "Ctrl+S saves the edit"
+  check_eq "the edited bytes" "$(printf 'ello world \r\nsecondagain' | od -An -tx1)" "$(od -An -tx1 "$work/edit.txt")"
+  key ctrl+z
+  wait_title "$main" 'Tessary [edit.txt *]' "Undo after the save marks the title"
+  key ctrl+y
+  wait_title "$main" 'Tessary [edit.txt]' "Redo back to the saved text clears the mark"
+  click_close_box "$main"
+  gone "$main" && echo "ok: the saved document closes without asking" || fail "the edited window stayed"
+  no_tessary_left || fail "the program did not end after the edit"
+fi
+
 "$root/scripts/wine-run" reg delete 'HKCU\Software\Vandrel\Tessary' /f >/dev/null 2>&1 || true
 if [ "$failures" -gt 0 ]; then
   echo "end_to_end: $failures check(s) failed" >&2
