@@ -1,5 +1,6 @@
 #include "app/main_window.h"
 #include "app/bars.h"
+#include "app/caret_status.h"
 #include "app/command_states.h"
 #include "app/dialogs.h"
 #include "app/load_status.h"
@@ -87,6 +88,7 @@ bool CreateMainWindow()
     DocumentShown = ShowDocumentState;
     DocumentChanged = ShowDocumentState;
     ConnectLoader();
+    ConnectCaretStatus();
     return true;
 }
 

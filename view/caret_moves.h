@@ -46,5 +46,6 @@ int WordRightOf(const TextLine& line, int pos);
 // or below the bottom edge. Painting must place the caret by the same rule.
 LayoutPoint CaretViewPoint();
 
-// Moves the system caret to CaretViewPoint. Defined in place_caret.cpp, Windows build only.
+// Moves the system caret to CaretViewPoint and tells CaretMoved (view/viewport.h). Defined in
+// place_caret.cpp, Windows build only.
 void PlaceCaret();

@@ -6,6 +6,7 @@
 #include "layout/paint_view.h"
 #include "platform/platform.h"
 #include "view/caret_moves.h"
+#include "view/editing.h"
 #include "view/selection.h"
 
 #include <climits>
@@ -13,6 +14,7 @@
 #include <new>
 
 void (*DocumentShown)() = nullptr;
+void (*CaretMoved)() = nullptr;
 
 namespace {
 
@@ -131,6 +133,8 @@ void Relayout()
         View.topRow = View.topLine->rowCount;
     SetScrollBars();
     InvalidateAll();
+    if (CaretMoved != nullptr)
+        CaretMoved();
 }
 
 void AfterEdit()
@@ -139,6 +143,18 @@ void AfterEdit()
     SetScrollBars();
     EnsureCaretVisible();
     InvalidateAll();
+    if (CaretMoved != nullptr)
+        CaretMoved();
+}
+
+void RevealCaret()
+{
+    DocumentGuard guard;
+    PlaceCaret();
+    EnsureCaretVisible();
+    InvalidateAll();
+    if (EditStateChanged != nullptr)
+        EditStateChanged();
 }
 
 void ScrollRows(int n)
