@@ -3,6 +3,7 @@
 #include "app/caret_status.h"
 #include "app/command_states.h"
 #include "app/dialogs.h"
+#include "app/find_commands.h"
 #include "app/load_status.h"
 #include "app/open_document.h"
 #include "app/document_commands.h"
@@ -98,6 +99,10 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         EndLoad(wParam != 0, static_cast<unsigned long>(lParam));
         return 0;
     }
+    if (message == FindDialogMessage()) {
+        RunFindRequest(*reinterpret_cast<const FINDREPLACEA*>(lParam));
+        return 0;
+    }
     switch (message) {
     case WM_CREATE: CreateBars(window); return 0;
     case WM_DESTROY: PostQuitMessage(0); return 0;
@@ -128,6 +133,10 @@ bool RunCommand(int id)
     case CMD_DOCUMENT_INFO: ShowDocumentInfo(); return true;
     case CMD_COMMON_SETTINGS: ShowCommonSettings(); return true;
     case CMD_VERSION: ShowVersionBox(); return true;
+    case CMD_FIND: ShowFindDialog(); return true;
+    case CMD_FIND_NEXT: FindAgain(true); return true;
+    case CMD_FIND_PREVIOUS: FindAgain(false); return true;
+    case CMD_REPLACE: ShowReplaceDialog(); return true;
     }
     return false;
 }
