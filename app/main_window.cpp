@@ -4,6 +4,7 @@
 #include "app/command_states.h"
 #include "app/dialogs.h"
 #include "app/find_commands.h"
+#include "app/goto_line.h"
 #include "app/load_status.h"
 #include "app/open_document.h"
 #include "app/document_commands.h"
@@ -137,6 +138,7 @@ bool RunCommand(int id)
     case CMD_FIND_NEXT: FindAgain(true); return true;
     case CMD_FIND_PREVIOUS: FindAgain(false); return true;
     case CMD_REPLACE: ShowReplaceDialog(); return true;
+    case CMD_GO_TO_LINE: ShowGoToLine(); return true;
     }
     return false;
 }

@@ -140,7 +140,7 @@ TEST(MenuResource, EachCommandIsOfferedOnceAndStartsEnabledWithNoWrapChecked)
     }
     for (UINT id : {CMD_NEW, CMD_OPEN, CMD_CLOSE_AND_OPEN, CMD_SAVE, CMD_SAVE_AS, CMD_EXIT, CMD_NO_WRAP,
                     CMD_WRAP_AT_WINDOW, CMD_WRAP_AT_COLUMNS, CMD_DOCUMENT_INFO, CMD_COMMON_SETTINGS, CMD_VERSION,
-                    CMD_FIND, CMD_FIND_NEXT, CMD_FIND_PREVIOUS, CMD_REPLACE})
+                    CMD_FIND, CMD_FIND_NEXT, CMD_FIND_PREVIOUS, CMD_REPLACE, CMD_GO_TO_LINE})
         EXPECT_EQ(seen.count(id), 1u) << "the program runs " << id << " but the menu does not offer it";
     DestroyMenu(menu);
 }
