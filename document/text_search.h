@@ -27,7 +27,7 @@ struct TextMatch {
 // or before from. With wrap, when there is none, the search goes on from the document's other end
 // and covers every match it has not seen, so a match anywhere is found. False when the pattern is
 // empty or nowhere to be found; the document's lines are those from View.firstLine on.
-bool FindText(const SearchPattern& pattern, const TextPlace& from, bool forward, bool wrap, TextMatch* match);
+bool FindMatch(const SearchPattern& pattern, const TextPlace& from, bool forward, bool wrap, TextMatch* match);
 
 // Whether the bytes from start to end (on one line) are a match of the pattern where they stand.
 bool IsMatchAt(const SearchPattern& pattern, const TextPlace& start, const TextPlace& end);

@@ -94,7 +94,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     bool wrapped = false;
     int expected = ReferenceFind(matches, length, lineIndex, from.pos, forward, wrap, &wrapped);
     TextMatch match;
-    bool found = FindText(p, from, forward, wrap, &match);
+    bool found = FindMatch(p, from, forward, wrap, &match);
     Check(found == (expected >= 0));
     if (found) {
         Check(match.start.lineIndex == matches[expected].line && match.start.pos == matches[expected].start);

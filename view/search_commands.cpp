@@ -46,7 +46,7 @@ bool SelectNextMatch(const SearchPattern& pattern, bool forward, bool* wrapped)
     TextPlace end;
     SelectionBounds(&start, &end);
     TextMatch match;
-    if (!FindText(pattern, forward ? end : start, forward, true, &match))
+    if (!FindMatch(pattern, forward ? end : start, forward, true, &match))
         return false;
     LeaveTyping();
     SetSelection(match.start, match.end);
@@ -80,7 +80,7 @@ bool ReplaceAllMatches(const SearchPattern& pattern, const char* bytes, int coun
     TextMatch match;
     bool done = true;
     BeginEditGroup();
-    while (FindText(pattern, from, true, false, &match)) {
+    while (FindMatch(pattern, from, true, false, &match)) {
         if (!ReplaceText(match.start, match.end, bytes, count, EditOther, error)) {
             done = false;
             break;

@@ -72,7 +72,7 @@ protected:
                       bool matchCase = true, bool wholeWord = false)
     {
         TextMatch match;
-        if (!FindText(Pattern(pattern, matchCase, wholeWord), Place(line, pos), forward, wrap, &match))
+        if (!FindMatch(Pattern(pattern, matchCase, wholeWord), Place(line, pos), forward, wrap, &match))
             return "none";
         EXPECT_EQ(match.start.line, match.end.line);
         EXPECT_EQ(match.start.line, LineAt(View.firstLine, match.start.lineIndex));
