@@ -50,8 +50,16 @@ void ShowCaretPosition()
     char shown[256] = "";
     if (LOWORD(SendMessageA(StatusBar, SB_GETTEXTLENGTHA, PositionPart, 0)) < sizeof shown)
         SendMessageA(StatusBar, SB_GETTEXTA, PositionPart, reinterpret_cast<LPARAM>(shown));
-    if (std::strcmp(text, shown) != 0)
-        SendMessageA(StatusBar, SB_SETTEXTA, PositionPart, reinterpret_cast<LPARAM>(text));
+    if (std::strcmp(text, shown) == 0)
+        return;
+    // Wine's bar repaints the part at once on every new text; a run of keys pays for one repaint
+    // at the next paint instead.
+    SendMessageA(StatusBar, WM_SETREDRAW, FALSE, 0);
+    SendMessageA(StatusBar, SB_SETTEXTA, PositionPart, reinterpret_cast<LPARAM>(text));
+    SendMessageA(StatusBar, WM_SETREDRAW, TRUE, 0);
+    RECT part;
+    if (SendMessageA(StatusBar, SB_GETRECT, PositionPart, reinterpret_cast<LPARAM>(&part)))
+        InvalidateRect(StatusBar, &part, FALSE);
 }
 
 void ShowStatusNote(const char* text)
