@@ -174,6 +174,13 @@ TEST_F(FindCommandsTest, NoMatchAnywhereSaysSoInABoxAndMovesNothing)
     SetDlgItemTextA(dialog, edt1, "\\");
     EXPECT_EQ(PressForBox(dialog, IDOK), "「\\」が見つかりません。");
     EXPECT_EQ(Selection(), "1:0-1:1");
+    // The dialog hands over code page 932: the character itself is found.
+    SetDlgItemTextA(dialog, edt1, Hyou);
+    Press(dialog, IDOK);
+    EXPECT_EQ(Selection(), "0:2-0:4");
+    Select(1, 0, 1, 1);
+    SetDlgItemTextA(dialog, edt1, "\\");
+    EXPECT_EQ(PressForBox(dialog, IDOK), "「\\」が見つかりません。");
     CloseDialog(dialog);
     // F3 without the dialog says it too, and the box belongs to the main window.
     BoxAnswerer answer(IDOK);
