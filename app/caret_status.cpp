@@ -59,7 +59,7 @@ void ShowCaretPosition()
     SendMessageA(StatusBar, WM_SETREDRAW, TRUE, 0);
     RECT part;
     if (SendMessageA(StatusBar, SB_GETRECT, PositionPart, reinterpret_cast<LPARAM>(&part)))
-        InvalidateRect(StatusBar, &part, FALSE);
+        InvalidateRect(StatusBar, &part, TRUE);
 }
 
 void ShowStatusNote(const char* text)

@@ -195,8 +195,11 @@ UINT FindDialogMessage()
     return message;
 }
 
-void RunFindRequest(const FINDREPLACEA& request)
+void RunFindRequest(const FINDREPLACEA* given)
 {
+    if (given != &Request)
+        return;
+    const FINDREPLACEA& request = *given;
     if (request.Flags & FR_DIALOGTERM) {
         Dialog = nullptr;
         return;

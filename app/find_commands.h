@@ -8,8 +8,8 @@
 // The message the dialogs send the main window (FINDMSGSTRING, registered).
 UINT FindDialogMessage();
 // What a dialog asks for with that message: find the next match, replace, replace all, or its own
-// end.
-void RunFindRequest(const FINDREPLACEA& request);
+// end. Ignored unless request is the program's own: any program can send the message.
+void RunFindRequest(const FINDREPLACEA* request);
 
 // Ctrl+F and Ctrl+H: opens the dialog (or brings it forward), the pattern taken from the selection
 // when it is short and on one line.

@@ -101,7 +101,7 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         return 0;
     }
     if (message == FindDialogMessage()) {
-        RunFindRequest(*reinterpret_cast<const FINDREPLACEA*>(lParam));
+        RunFindRequest(reinterpret_cast<const FINDREPLACEA*>(lParam));
         return 0;
     }
     switch (message) {

@@ -255,6 +255,22 @@ TEST_F(FindCommandsTest, ReplaceTakesTheMatchAndFindsTheNextAndReplaceAllIsOneUn
     SetDlgItemTextA(dialog, edt1, "bird");
     EXPECT_EQ(PressForBox(dialog, psh2), "「bird」が見つかりません。");
     CloseDialog(dialog);
+
+    // The message is registered for every program; one that is not our dialog's does nothing.
+    char what[] = "cat";
+    char with[] = "x";
+    FINDREPLACEA stranger = {};
+    stranger.lStructSize = sizeof stranger;
+    stranger.Flags = FR_REPLACEALL;
+    stranger.lpstrFindWhat = what;
+    stranger.wFindWhatLen = sizeof what;
+    stranger.lpstrReplaceWith = with;
+    stranger.wReplaceWithLen = sizeof with;
+    BoxAnswerer answer(IDOK);
+    SendMessageA(MainWindow, RegisterWindowMessageA(FINDMSGSTRINGA), 0, reinterpret_cast<LPARAM>(&stranger));
+    answer.Seen();
+    EXPECT_FALSE(answer.Answered());
+    EXPECT_EQ(LinesOf(View.firstLine)[0], "cat cat cat cat");
 }
 
 TEST_F(FindCommandsTest, DuringALoadFindSearchesTheLinesReadAndReplaceWaits)

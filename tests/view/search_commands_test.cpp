@@ -209,8 +209,8 @@ TEST_F(SearchCommands, ReplaceAllThatRunsOutOfMemoryKeepsWhatItDidAsOneStep)
 TEST_F(SearchCommands, GoingToALineKeepsItsNumberAndSelectsNothing)
 {
     Document({"zero", "one", "two", "three"}, 0, 2);
-    TextPlace far = {LineAt(View.firstLine, 3), 3, 5};
-    SetSelection(CaretPlace(), far);
+    TextPlace last = {LineAt(View.firstLine, 3), 3, 5};
+    SetSelection(CaretPlace(), last);
     EXPECT_EQ(LineCount(), 4);
     ASSERT_TRUE(GoToLine(3));
     EXPECT_EQ(Selection(), "2:0-2:0");
