@@ -1,4 +1,5 @@
 #include "app/bars.h"
+#include "app/caret_status.h"
 #include "app/clipboard.h"
 #include "document/editor_record.h"
 #include "resources/resource_ids.h"
@@ -65,6 +66,7 @@ void LayoutBars(int width, int height)
     int toolBarHeight = WindowHeight(ToolBar);
     int statusBarHeight = WindowHeight(StatusBar);
     MoveWindow(StatusBar, 0, height - statusBarHeight, width, statusBarHeight, TRUE);
+    LayoutStatusParts(width);
     if (View.hwnd != nullptr)
         MoveWindow(View.hwnd, 0, toolBarHeight, width, height - statusBarHeight - toolBarHeight, TRUE);
 }

@@ -1,4 +1,5 @@
 #include "app/load_status.h"
+#include "app/caret_status.h"
 #include "app/command_states.h"
 #include "document/background_load.h"
 #include "document/editor_record.h"
@@ -134,11 +135,13 @@ void EndLoad(bool complete, unsigned long error)
         RepaintView();
         ShowStatus(LoadDoneText);
         FinishLoad();
+        ShowCaretPosition();
         return;
     }
     View.path[0] = 0;
     ShowDocumentState();
     FinishLoad();
+    ShowCaretPosition();
     ShowSystemError(error);
 }
 

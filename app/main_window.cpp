@@ -1,9 +1,12 @@
 #include "app/main_window.h"
 #include "app/bars.h"
+#include "app/caret_status.h"
 #include "app/clipboard.h"
 #include "app/command_states.h"
 #include "app/dialogs.h"
 #include "app/edit_commands.h"
+#include "app/find_commands.h"
+#include "app/goto_line.h"
 #include "app/load_status.h"
 #include "app/open_document.h"
 #include "app/document_commands.h"
@@ -93,6 +96,7 @@ bool CreateMainWindow()
     // Paste's state follows the clipboard as other programs change it.
     AddClipboardFormatListener(MainWindow);
     ConnectLoader();
+    ConnectCaretStatus();
     return true;
 }
 
@@ -100,6 +104,10 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
 {
     if (message == LoadEndedMessage()) {
         EndLoad(wParam != 0, static_cast<unsigned long>(lParam));
+        return 0;
+    }
+    if (message == FindDialogMessage()) {
+        RunFindRequest(reinterpret_cast<const FINDREPLACEA*>(lParam));
         return 0;
     }
     switch (message) {
@@ -144,6 +152,11 @@ bool RunCommand(int id)
     case CMD_DOCUMENT_INFO: ShowDocumentInfo(); return true;
     case CMD_COMMON_SETTINGS: ShowCommonSettings(); return true;
     case CMD_VERSION: ShowVersionBox(); return true;
+    case CMD_FIND: ShowFindDialog(); return true;
+    case CMD_FIND_NEXT: FindAgain(true); return true;
+    case CMD_FIND_PREVIOUS: FindAgain(false); return true;
+    case CMD_REPLACE: ShowReplaceDialog(); return true;
+    case CMD_GO_TO_LINE: ShowGoToLine(); return true;
     }
     return false;
 }

@@ -1,6 +1,7 @@
 // The program's entry: prepares the platform, makes the main window and the edit view, opens the
 // files named on the command line, runs the message loop and looks after the registry key.
 #include "app/command_line.h"
+#include "app/find_commands.h"
 #include "app/main_window.h"
 #include "app/open_document.h"
 #include "app/registry_settings.h"
@@ -30,6 +31,11 @@ WPARAM RunMessageLoop(HACCEL accelerators)
 {
     MSG message;
     while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+        // The Find and Replace dialogs take their own keys first: Delete and Ctrl+V in their
+        // fields are editing there, not the program's commands.
+        HWND dialog = SearchDialog();
+        if (dialog != nullptr && IsDialogMessageA(dialog, &message))
+            continue;
         if (!TranslateAcceleratorA(MainWindow, accelerators, &message)) {
             TranslateMessage(&message);
             DispatchMessageA(&message);

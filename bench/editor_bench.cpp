@@ -1,21 +1,27 @@
 // Measures the editor's work on large documents: reading files of ordinary lines and of one long
 // line, re-measuring them in each wrap mode, painting a full view into a memory bitmap (Windows
-// only), typing at the end of a long line, copying a whole document to the clipboard and pasting
-// text from it (Windows only), and the memory the lines take per byte of file.
+// only), typing at the end of a long line, deleting near the ends of a long line and of a large
+// document, Select all and Delete with its undo, what typing costs the undo log, copying a whole
+// document to the clipboard and pasting text from it (Windows only), finding a pattern that only
+// the end holds, Replace All of a hundred thousand matches and its undo, moving the caret with the
+// status bar showing its place (Windows only), and the memory the lines take per byte of file.
 // Each case runs in a process of its own, so its peak memory is its own; scripts/bench runs them
 // all and prints the table.
 //
-// Usage: editor_bench read MB [silent] | long MB | paint | type MB | edit MB | erase MB | log | copy MB | paste MB [own]
+// Usage: editor_bench read MB [silent] | long MB | paint | type MB | edit MB | erase MB | log |
+//                     copy MB | paste MB [own] | find MB | replace MB | move
 // "silent" leaves out the progress texts, to show what their round trips to the window cost.
 #include "document/background_load.h"
 #include "document/editor_record.h"
 #include "document/text_file.h"
 #include "document/text_line.h"
+#include "document/text_search.h"
 #include "layout/row_layout.h"
 #include "platform/platform.h"
 #include "view/caret_moves.h"
 #include "view/char_input.h"
 #include "view/editing.h"
+#include "view/search_commands.h"
 #include "view/selection.h"
 
 #include <algorithm>
@@ -32,12 +38,12 @@
 #include <windows.h>
 #include <commctrl.h>
 #include <psapi.h>
+#include "app/caret_status.h"
 #include "app/clipboard.h"
 #include "app/edit_commands.h"
 #include "app/load_status.h"
 #include "layout/paint_view.h"
-#include "view/editing.h"
-#include "view/selection.h"
+#include "view/edit_view.h"
 #include "view/viewport.h"
 #else
 #include <sys/resource.h>
@@ -60,8 +66,15 @@ double Milliseconds(Clock::time_point since)
 const std::string Sample = "\x82\xa0\x82\xa2\x82\xa4\tline of text \x95\x5c\x8e\xa6 0123456789 "
                            "\x93\xfa\x96\x7b\x8c\xea\x82\xcc\x95\xb6\x8f\xcd abcdefghij";
 
-// Lines of 20 to 60 bytes ended by CR LF, or one line without any terminator.
-long WriteBenchFile(int megabytes, bool oneLine)
+// Eight bytes that no line of the sample holds: "検索" and four letters.
+const char Needle[] = "\x8c\x9f\x8d\xf5Tsbz";
+const int NeedleBytes = 8;
+const long PlantedNeedles = 100000;
+
+// Lines of 20 to 60 bytes ended by CR LF, or one line without any terminator. With plantEvery,
+// the needle starts every plantEvery-th line, a hundred thousand times at most; with atEnd, it
+// ends the last line.
+long WriteBenchFile(int megabytes, bool oneLine, long plantEvery = 0, bool atEnd = false)
 {
     FILE* file = OpenStream(FileName, "wb");
     if (file == nullptr)
@@ -69,11 +82,16 @@ long WriteBenchFile(int megabytes, bool oneLine)
     long target = megabytes * 1048576L;
     long bytes = 0;
     std::string chunk;
+    long planted = 0;
     for (int i = 0; bytes < target; ++i) {
         std::string line = Sample.substr(0, static_cast<size_t>(20 + i * 7 % 41));
         // Never end a piece on a lead byte, which would pair with what follows.
         if (IsLeadByte(static_cast<unsigned char>(line.back())))
             line.pop_back();
+        if (plantEvery > 0 && i % plantEvery == 0 && planted < PlantedNeedles) {
+            line = Needle + line;
+            ++planted;
+        }
         if (!oneLine)
             line += "\r\n";
         chunk += line;
@@ -82,6 +100,10 @@ long WriteBenchFile(int megabytes, bool oneLine)
             fwrite(chunk.data(), 1, chunk.size(), file);
             chunk.clear();
         }
+    }
+    if (atEnd) {
+        chunk += Needle;
+        bytes += NeedleBytes;
     }
     fwrite(chunk.data(), 1, chunk.size(), file);
     fclose(file);
@@ -651,13 +673,152 @@ int LogCase()
     View.firstLine = nullptr;
     return 0;
 }
+SearchPattern NeedlePattern(bool matchCase, bool wholeWord)
+{
+    SearchPattern pattern = {Needle, NeedleBytes, matchCase, wholeWord};
+    return pattern;
+}
+
+// The needle only at the very end: every line is scanned. Backwards it starts just before the
+// needle and goes round the start to find it.
+int FindCase(int megabytes)
+{
+    Load(WriteBenchFile(megabytes, false, 0, true));
+    // As the end of a load does in the program.
+    SetView();
+    MeasureAll();
+    TextPlace start = {View.firstLine, 0, 0};
+    const struct {
+        const char* name;
+        bool matchCase;
+        bool wholeWord;
+    } kinds[] = {{"matching case", true, false}, {"any case", false, false}, {"whole words", true, true}};
+    TextMatch match = {start, start, false};
+    bool allFound = true;
+    for (const auto& kind : kinds) {
+        Clock::time_point begin = Clock::now();
+        bool found = FindMatch(NeedlePattern(kind.matchCase, kind.wholeWord), start, true, true, &match);
+        double ms = Milliseconds(begin);
+        allFound = allFound && found && match.end.line->next == nullptr && match.end.pos == match.end.line->length;
+        std::printf("find 8 bytes at the end of %d MB, %-13s %9.1f ms\n", megabytes, kind.name, ms);
+    }
+    TextMatch back;
+    Clock::time_point begin = Clock::now();
+    bool found = FindMatch(NeedlePattern(true, false), match.start, false, true, &back);
+    double ms = Milliseconds(begin);
+    allFound = allFound && found && back.wrapped && back.start == match.start;
+    std::printf("find it backwards, round the start  %9.1f ms\n", ms);
+    DestroyLines(View.firstLine);
+    View.firstLine = nullptr;
+    if (!allFound)
+        std::printf("the needle was not found where it is\n");
+    return allFound ? 0 : 1;
+}
+
+// A hundred thousand needles replaced with six bytes, as the Replace dialog does it, then undone.
+int ReplaceCase(int megabytes)
+{
+    Load(WriteBenchFile(megabytes, false, 24));
+    SetView();
+    MeasureAll();
+    TextPlace start = {View.firstLine, 0, 0};
+    View.anchor = start;
+    View.caret.lineIndex = 0;
+    View.undo.Clear();
+#ifdef _WIN32
+    EditShown = AfterEdit;
+#endif
+    const char replacement[] = "\x92\x75\x8a\xb7OK";
+    int replaced = 0;
+    unsigned long error = 0;
+    Clock::time_point begin = Clock::now();
+    bool done = ReplaceAllMatches(NeedlePattern(true, false), replacement, 6, &replaced, &error);
+    double ms = Milliseconds(begin);
+    std::printf("replace all in %d MB: %d matches %9.1f ms (undo log %.1f MB)\n", megabytes, replaced, ms,
+                View.undo.Bytes() / 1048576.0);
+    begin = Clock::now();
+    bool undone = UndoEdit(&error);
+    ms = Milliseconds(begin);
+    std::printf("undo the replace all                %9.1f ms\n", ms);
+    begin = Clock::now();
+    bool redone = RedoEdit(&error);
+    ms = Milliseconds(begin);
+    std::printf("redo it                             %9.1f ms\n", ms);
+    DestroyLines(View.firstLine);
+    View.firstLine = nullptr;
+    return done && undone && redone && replaced == PlantedNeedles ? 0 : 1;
+}
+
+#ifdef _WIN32
+// 1,000 Down keys through the edit view's own procedure, a screen into 10 MB of lines, with and
+// without the status bar following the caret; the best of a few rounds each.
+int MoveCase()
+{
+    InitCommonControls();
+    HWND frame = CreateWindowExA(0, "STATIC", "", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, ViewWidth,
+                                 ViewHeight + 40, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    CreateEditWindow(frame);
+    DiscardLines(View);
+    Load(WriteBenchFile(10, false));
+    StatusBar = CreateStatusWindowA(WS_CHILD | WS_VISIBLE, "", frame, 2);
+    LayoutStatusParts(ViewWidth);
+    ResetView();
+    MoveWindow(View.hwnd, 0, 0, ViewWidth, ViewHeight, TRUE);
+    const int keys = 1000;
+    double best[2] = {1e9, 1e9};
+    for (int round = 0; round < 6; ++round) {
+        bool status = round % 2 == 1;
+        CaretMoved = status ? ShowCaretPosition : nullptr;
+        View.caret.line = View.topLine = View.firstLine;
+        View.caret.lineIndex = View.topLineIndex = 0;
+        View.caret.pos = View.caret.x = 0;
+        View.anchor = CaretPlace();
+        View.vScroll = 0;
+        View.topRow = 1;
+        Clock::time_point begin = Clock::now();
+        for (int i = 0; i < keys; ++i)
+            SendMessageA(View.hwnd, WM_KEYDOWN, VK_DOWN, 0);
+        double ms = Milliseconds(begin);
+        best[status] = std::min(best[status], ms);
+        MSG message;
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE))
+            DispatchMessageA(&message);
+    }
+    std::printf("move down 1,000 lines, no status    %9.1f ms\n", best[0]);
+    std::printf("move down 1,000 lines, status shown %9.1f ms\n", best[1]);
+    // The status bar's own share: its text for 1,000 caret places, and one paint of it after each.
+    double texts = 1e9;
+    double painted = 1e9;
+    for (int round = 0; round < 6; ++round) {
+        bool paint = round % 2 == 1;
+        View.caret.line = View.firstLine;
+        View.caret.lineIndex = 0;
+        Clock::time_point begin = Clock::now();
+        for (int i = 0; i < keys; ++i) {
+            View.caret.line = View.caret.line->next;
+            ++View.caret.lineIndex;
+            ShowCaretPosition();
+            if (paint)
+                UpdateWindow(StatusBar);
+        }
+        double ms = Milliseconds(begin);
+        (paint ? painted : texts) = std::min(paint ? painted : texts, ms);
+    }
+    std::printf("status texts for 1,000 lines        %9.1f ms\n", texts);
+    std::printf("the same, each painted              %9.1f ms\n", painted);
+    CaretMoved = nullptr;
+    DestroyWindow(frame);
+    return 0;
+}
+#endif
 
 }
 
 int main(int argc, char** argv)
 {
     if (argc < 2) {
-        std::printf("usage: editor_bench read MB [silent] | long MB | paint | type MB | edit MB | erase MB | log | copy MB | paste MB [own]\n");
+        std::printf("usage: editor_bench read MB [silent] | long MB | paint | type MB | edit MB | erase MB | log | "
+                    "copy MB | paste MB [own] | find MB | replace MB | move\n");
         return 2;
     }
     std::string what = argv[1];
@@ -675,6 +836,10 @@ int main(int argc, char** argv)
         return EraseCase(megabytes);
     if (what == "log")
         return LogCase();
+    if (what == "find")
+        return FindCase(megabytes);
+    if (what == "replace")
+        return ReplaceCase(megabytes);
 #ifdef _WIN32
     if (what == "paint")
         return PaintCase();
@@ -682,6 +847,8 @@ int main(int argc, char** argv)
         return CopyCase(megabytes);
     if (what == "paste")
         return PasteCase(megabytes, argc > 3 && std::strcmp(argv[3], "own") == 0);
+    if (what == "move")
+        return MoveCase();
 #endif
     std::printf("unknown case %s\n", what.c_str());
     return 2;

@@ -21,6 +21,10 @@
 #define CMD_DELETE 32782
 #define CMD_SELECT_ALL 32783
 #define CMD_FIND 32787
+#define CMD_FIND_NEXT 32800
+#define CMD_FIND_PREVIOUS 32801
+#define CMD_REPLACE 32802
+#define CMD_GO_TO_LINE 32803
 #define CMD_NO_WRAP 32791
 #define CMD_WRAP_AT_WINDOW 32792
 #define CMD_WRAP_AT_COLUMNS 32793
@@ -36,6 +40,7 @@
 #define IDD_COMMON_SETTINGS 134
 #define IDD_TYPE_SETTINGS 135
 #define IDD_DOCUMENT_INFO 136
+#define IDD_GO_TO_LINE 137
 
 // Document information dialog
 #define IDC_LINE_ENDING 1000
@@ -54,6 +59,11 @@
 #define IDC_CHANGE_FONT 1022
 #define IDC_FONT_SAMPLE 1023
 #define IDC_TAB_WIDTH 1025
+
+// Go to line dialog
+#define IDC_LINE_RANGE 1030
+#define IDC_LINE_NUMBER 1031
+#define IDC_LINE_MESSAGE 1032
 
 // File-type settings dialog; its block-comment fields share numbers with two radio buttons above.
 #define IDC_LINE_COMMENT 1006

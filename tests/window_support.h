@@ -102,16 +102,19 @@ inline BoxSeen DescribeDialog(HWND dialog)
 }
 
 // Waits on a thread of its own for the next visible dialog of this process (a message box, a
-// file dialog or one of ours), records its caption and text, and then acts on it as a user
-// would: presses a button, or runs the given action. The code under test runs the dialog's
-// modal loop meanwhile on the test's own thread.
+// file dialog or one of ours) other than skip (a modeless dialog that stays open), records its
+// caption and text, and then acts on it as a user would: presses a button, or runs the given
+// action. The code under test runs the dialog's modal loop meanwhile on the test's own thread.
 class BoxAnswerer {
 public:
-    explicit BoxAnswerer(int button)
-        : BoxAnswerer([button](HWND box) { PostMessageA(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), 0); })
+    explicit BoxAnswerer(int button, HWND skip = nullptr)
+        : BoxAnswerer([button](HWND box) { PostMessageA(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), 0); }, skip)
     {
     }
-    explicit BoxAnswerer(std::function<void(HWND)> act) : action(act), worker([this] { Answer(); }) {}
+    explicit BoxAnswerer(std::function<void(HWND)> act, HWND skip = nullptr)
+        : action(act), skip(skip), worker([this] { Answer(); })
+    {
+    }
     ~BoxAnswerer()
     {
         stop = true;
@@ -130,7 +133,7 @@ public:
 private:
     void Answer()
     {
-        HWND box = WaitForDialog(nullptr, 15000, &stop);
+        HWND box = WaitForDialog(skip, 15000, &stop);
         if (box == nullptr)
             return;
         seen = DescribeDialog(box);
@@ -140,6 +143,7 @@ private:
 
     BoxSeen seen;
     std::function<void(HWND)> action;
+    HWND skip;
     std::atomic<bool> stop{false};
     std::atomic<bool> answered{false};
     std::thread worker;

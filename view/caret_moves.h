@@ -57,5 +57,6 @@ LayoutPoint CaretViewPoint();
 TextPlace PlaceAtPoint(int x, int y);
 TextPlace CharacterAtPoint(int x, int y);
 
-// Moves the system caret to CaretViewPoint. Defined in place_caret.cpp, Windows build only.
+// Moves the system caret to CaretViewPoint and tells CaretMoved (view/viewport.h). Defined in
+// place_caret.cpp, Windows build only.
 void PlaceCaret();

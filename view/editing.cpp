@@ -96,8 +96,17 @@ bool Apply(const TextPlace& from, const TextPlace& to, const char* bytes, int co
     return true;
 }
 
+// Edits inside a group are shown once, when the group ends: a Replace All of many thousand
+// matches must not set the scroll bars and the title thousands of times.
+int GroupDepth = 0;
+bool ShowPending = false;
+
 void ShowChange()
 {
+    if (GroupDepth > 0) {
+        ShowPending = true;
+        return;
+    }
     bool modified = !View.undo.AtSaved();
     if (modified != View.modified) {
         View.modified = modified;
@@ -260,11 +269,16 @@ bool RedoEdit(unsigned long* error)
 void BeginEditGroup()
 {
     View.undo.BeginGroup();
+    ++GroupDepth;
 }
 
 void EndEditGroup()
 {
     View.undo.EndGroup();
+    if (GroupDepth == 0 || --GroupDepth > 0 || !ShowPending)
+        return;
+    ShowPending = false;
+    ShowChange();
 }
 
 void EndTypingRun()

@@ -34,7 +34,8 @@ bool DeleteForward(bool word, unsigned long* error);
 bool UndoEdit(unsigned long* error);
 bool RedoEdit(unsigned long* error);
 
-// The edits between these two make one step for Undo.
+// The edits between these two make one step for Undo, and the window (the modified mark,
+// EditShown, EditStateChanged) catches up with them once, when the group ends.
 void BeginEditGroup();
 void EndEditGroup();
 

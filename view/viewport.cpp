@@ -7,6 +7,7 @@
 #include "platform/platform.h"
 #include "view/caret_moves.h"
 #include "view/input_method.h"
+#include "view/editing.h"
 #include "view/selection.h"
 
 #include <climits>
@@ -14,6 +15,7 @@
 #include <new>
 
 void (*DocumentShown)() = nullptr;
+void (*CaretMoved)() = nullptr;
 
 namespace {
 
@@ -132,6 +134,8 @@ void Relayout()
         View.topRow = View.topLine->rowCount;
     SetScrollBars();
     InvalidateAll();
+    if (CaretMoved != nullptr)
+        CaretMoved();
 }
 
 void AfterEdit()
@@ -141,6 +145,18 @@ void AfterEdit()
     EnsureCaretVisible();
     InvalidateAll();
     FollowCaretWhileComposing();
+    if (CaretMoved != nullptr)
+        CaretMoved();
+}
+
+void RevealCaret()
+{
+    DocumentGuard guard;
+    PlaceCaret();
+    EnsureCaretVisible();
+    InvalidateAll();
+    if (EditStateChanged != nullptr)
+        EditStateChanged();
 }
 
 void ScrollRows(int n)

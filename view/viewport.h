@@ -7,6 +7,11 @@
 // Called by ResetView once the new document is in place, so the window's title and the command
 // states can follow it. Null until the application shell sets it.
 extern void (*DocumentShown)();
+// Called whenever the caret may stand somewhere else on the screen: after a key moved it
+// (PlaceCaret), after every edit (AfterEdit), after the lines were measured anew (Relayout) and
+// after a command put it somewhere (RevealCaret), so the status bar can show where it is. Null
+// until the application sets it.
+extern void (*CaretMoved)();
 
 // Installs one empty untitled line as the document and resets the view: the window's first
 // document, and what New leaves. Without memory for the line the document has none, which
@@ -25,3 +30,6 @@ void EnsureCaretVisible();
 // After an edit has measured what it changed: the scroll bars take the new extent, the caret is
 // scrolled into view and the window is repainted.
 void AfterEdit();
+// After a command (a search, going to a line) put the caret and the selection somewhere: the
+// caret is placed and scrolled into view, and the view repainted.
+void RevealCaret();

@@ -30,13 +30,14 @@ Lines NumberedLines(int count, int width)
     return lines;
 }
 
-// The status bar's texts, as the loader sets them, recorded on their way in.
+// The texts of the status bar's first part, where the loader sets them, recorded on their way
+// in; the caret's place has a part of its own.
 std::vector<std::string> StatusTexts;
 WNDPROC StatusBarProc = nullptr;
 
 LRESULT CALLBACK RecordStatus(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    if (message == SB_SETTEXTA)
+    if (message == SB_SETTEXTA && LOBYTE(wParam) == 0)
         StatusTexts.push_back(reinterpret_cast<const char*>(lParam));
     return CallWindowProcA(StatusBarProc, window, message, wParam, lParam);
 }

@@ -101,6 +101,14 @@ protected:
         return menu;
     }
     std::string Path(const char* name) { return folder + "\\" + name; }
+    // The text of a part of the status bar: 0 for the notes and progress, 1 for the caret's place.
+    std::string StatusPart(int part)
+    {
+        char text[256] = "";
+        if (LOWORD(SendMessageA(StatusBar, SB_GETTEXTLENGTHA, part, 0)) < sizeof text)
+            SendMessageA(StatusBar, SB_GETTEXTA, part, reinterpret_cast<LPARAM>(text));
+        return text;
+    }
 
     std::string folder;
 };

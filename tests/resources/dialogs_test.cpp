@@ -1,4 +1,5 @@
 #include "app/dialogs.h"
+#include "app/goto_line.h"
 #include "document/editor_record.h"
 #include "resources/resource_ids.h"
 #include "tests/resources/resource_text.h"
@@ -147,7 +148,7 @@ LRESULT Items(HWND dialog, int id)
     return SendDlgItemMessageA(dialog, id, CB_GETCOUNT, 0, 0);
 }
 
-const int ProgramDialogs[] = {IDD_DOCUMENT_INFO, IDD_COMMON_SETTINGS, IDD_TYPE_SETTINGS};
+const int ProgramDialogs[] = {IDD_DOCUMENT_INFO, IDD_COMMON_SETTINGS, IDD_TYPE_SETTINGS, IDD_GO_TO_LINE};
 
 }
 
@@ -207,6 +208,13 @@ TEST(DialogResources, TheProgramsProceduresFindTheirControls)
     for (int field : {IDC_WRAP_COLUMNS, IDC_TAB_WIDTH})
         EXPECT_STRCASEEQ(ClassOf(GetDlgItem(settings, field)).c_str(), "Edit") << field;
     DestroyWindow(settings);
+
+    HWND goTo = CreateDialogParamA(AppInstance, MAKEINTRESOURCEA(IDD_GO_TO_LINE), nullptr, GoToLineDialogProc, 0);
+    ASSERT_NE(goTo, nullptr);
+    EXPECT_STRCASEEQ(ClassOf(GetDlgItem(goTo, IDC_LINE_NUMBER)).c_str(), "Edit");
+    EXPECT_EQ(WindowText(GetDlgItem(goTo, IDC_LINE_RANGE)).rfind("行番号（1 から ", 0), 0u);
+    EXPECT_STRCASEEQ(ClassOf(GetDlgItem(goTo, IDC_LINE_MESSAGE)).c_str(), "Static");
+    DestroyWindow(goTo);
     AppInstance = nullptr;
 }
 

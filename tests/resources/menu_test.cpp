@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <cstdlib>
 #include <set>
 #include <string>
 #include <vector>
@@ -41,8 +42,8 @@ HMENU LoadProgramMenu()
     return LoadMenuA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_MAINMENU));
 }
 
-// The key an item shows after its tab ("Ctrl+S", "Delete", "Alt+Enter") as an accelerator entry;
-// fVirt 0 when the item shows none or a key this reading does not know.
+// The key an item shows after its tab ("Ctrl+S", "Delete", "Alt+Enter", "Shift+F3") as an
+// accelerator entry; fVirt 0 when the item shows none or a key this reading does not know.
 ACCEL ShownKey(const std::string& text)
 {
     ACCEL key = {0, 0, 0};
@@ -57,9 +58,14 @@ ACCEL ShownKey(const std::string& text)
     } else if (name.rfind("Alt+", 0) == 0) {
         modifiers |= FALT;
         name = name.substr(4);
+    } else if (name.rfind("Shift+", 0) == 0) {
+        modifiers |= FSHIFT;
+        name = name.substr(6);
     }
     if (name.size() == 1 && name[0] >= 'A' && name[0] <= 'Z')
         key.key = static_cast<WORD>(name[0]);
+    else if (name.size() >= 2 && name[0] == 'F' && std::atoi(name.c_str() + 1) >= 1 && std::atoi(name.c_str() + 1) <= 12)
+        key.key = static_cast<WORD>(VK_F1 + std::atoi(name.c_str() + 1) - 1);
     else if (name == "Delete")
         key.key = VK_DELETE;
     else if (name == "Enter")
@@ -87,6 +93,8 @@ UINT TranslateKey(HWND window, HACCEL table, const ACCEL& key)
         state[VK_CONTROL] = 0x80;
     if (key.fVirt & FALT)
         state[VK_MENU] = 0x80;
+    if (key.fVirt & FSHIFT)
+        state[VK_SHIFT] = 0x80;
     SetKeyboardState(state);
     MSG message = {};
     message.hwnd = window;
@@ -131,7 +139,8 @@ TEST(MenuResource, EachCommandIsOfferedOnceAndStartsEnabledWithNoWrapChecked)
         EXPECT_EQ((state & MF_CHECKED) != 0, item.id == CMD_NO_WRAP) << item.id;
     }
     for (UINT id : {CMD_NEW, CMD_OPEN, CMD_CLOSE_AND_OPEN, CMD_SAVE, CMD_SAVE_AS, CMD_EXIT, CMD_NO_WRAP,
-                    CMD_WRAP_AT_WINDOW, CMD_WRAP_AT_COLUMNS, CMD_DOCUMENT_INFO, CMD_COMMON_SETTINGS, CMD_VERSION})
+                    CMD_WRAP_AT_WINDOW, CMD_WRAP_AT_COLUMNS, CMD_DOCUMENT_INFO, CMD_COMMON_SETTINGS, CMD_VERSION,
+                    CMD_FIND, CMD_FIND_NEXT, CMD_FIND_PREVIOUS, CMD_REPLACE, CMD_GO_TO_LINE})
         EXPECT_EQ(seen.count(id), 1u) << "the program runs " << id << " but the menu does not offer it";
     DestroyMenu(menu);
 }
@@ -164,8 +173,10 @@ TEST(MenuResource, TheAcceleratorsGiveTheCommandsOfTheKeysTheMenuShows)
     }
     EXPECT_GT(shown, 0);
     EXPECT_EQ(CopyAcceleratorTableA(table, nullptr, 0), shown) << "keys that no item shows";
-    // Without the modifier the letter keys are typing, not commands.
+    // Without the modifier the letter keys are typing, not commands; F3 and Shift+F3 differ.
     EXPECT_EQ(TranslateKey(window, table, {FVIRTKEY, 'S', 0}), 0u);
+    EXPECT_EQ(TranslateKey(window, table, {FVIRTKEY, VK_F3, 0}), static_cast<UINT>(CMD_FIND_NEXT));
+    EXPECT_EQ(TranslateKey(window, table, {FVIRTKEY | FSHIFT, VK_F3, 0}), static_cast<UINT>(CMD_FIND_PREVIOUS));
 
     DestroyWindow(window);
     DestroyAcceleratorTable(table);
