@@ -62,6 +62,20 @@ void FreeBlock(char* block)
     GlobalFree(block);
 }
 
+// Regions of their own, aligned to the allocation granularity (64 KB on every Windows), which
+// go back to the system whole.
+char* AllocChunk(size_t size)
+{
+    return static_cast<char*>(VirtualAlloc(nullptr, size, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE));
+}
+
+void FreeChunk(char* chunk, size_t)
+{
+    VirtualFree(chunk, 0, MEM_RELEASE);
+}
+
+void RetireChunkBytes(const void*, size_t) {}
+
 bool IsLeadByte(unsigned char b)
 {
     // The system is asked once per byte value; the code page does not change while we run.
