@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 #include <cstdlib>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -75,7 +76,7 @@ TEST(CharClasses, LookingBackFindsTheBoundariesAWalkFromTheStartFinds)
 {
     const unsigned char pool[] = {'a', 'A', '\\', ' ', 0x40, 0x5c, 0x7e, 0x80, 0x81, 0x88, 0x9f, 0xa0, 0xa1,
                                   0xb6, 0xdf, 0xe0, 0xea, 0xfc, 0xfd};
-    srandom(7);
+    std::mt19937 random(7);
     for (int round = 0; round < 2000; ++round) {
         std::string text;
         int length = 1 + static_cast<int>(random() % 24);
