@@ -223,7 +223,7 @@ Loaded Load(long bytes)
         std::printf("the load did not complete\n");
     for (const TextLine* line = View.firstLine; line != nullptr; line = line->next) {
         ++loaded.lines;
-        loaded.blockBytes += line->capacity;
+        loaded.blockBytes += line->Capacity();
     }
     View.topLine = View.caret.line = View.firstLine;
     View.caret.pos = 0;
