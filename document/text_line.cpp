@@ -118,9 +118,9 @@ void TextLine::HoldArenaBytes(char* bytes, int count)
 // Bytes read from a file fill their room exactly, and most such lines are never edited; the
 // room an edit asks for beyond its own need comes with the second growth, so that editing every
 // line of a file once costs no more than the bytes it adds.
-bool TextLine::Room(int needed, int grown)
+bool TextLine::Room(int needed, int capacity, int grown)
 {
-    if (needed <= Capacity())
+    if (needed <= capacity)
         return true;
     return Grow(OwnsBlock() ? grown : needed);
 }
@@ -143,7 +143,8 @@ bool TextLine::InsertByte(int pos, char b)
 {
     if (b == 0)
         b = '*';
-    if (!Room(length + 2, Capacity() + GrowthStep))
+    int capacity = Capacity();
+    if (!Room(length + 2, capacity, capacity + GrowthStep))
         return false;
     if (pos < length)
         ++Edits;
@@ -167,7 +168,7 @@ bool TextLine::AppendBytes(const char* src, int count)
         SetSystemError(OutOfMemoryError);
         return false;
     }
-    if (!Room(length + count + 1, StepsOver(capacity, length + count + 1)))
+    if (!Room(length + count + 1, capacity, StepsOver(capacity, length + count + 1)))
         return false;
     std::memcpy(text + length, src, static_cast<size_t>(count));
     StarZeros(text + length, count);
@@ -178,10 +179,11 @@ bool TextLine::AppendBytes(const char* src, int count)
 
 bool TextLine::SetText(const char* src, int len)
 {
-    if (!Room(len + 1, len + GrowthStep))
+    int capacity = Capacity();
+    if (!Room(len + 1, capacity, len + GrowthStep))
         return false;
     ++Edits;
-    int capacity = Capacity();
+    capacity = Capacity();
     length = len;
     std::memcpy(text, src, static_cast<size_t>(len));
     if (text != NoBlock)
@@ -216,7 +218,7 @@ bool TextLine::Reserve(int size)
         SetSystemError(OutOfMemoryError);
         return false;
     }
-    return Room(size + 1, StepsOver(capacity, size + 1));
+    return Room(size + 1, capacity, StepsOver(capacity, size + 1));
 }
 
 // The tail is filled before it is linked and before this line is cut, so that a tail which

@@ -65,9 +65,10 @@ private:
     TextLine& operator=(const TextLine&);
 
     bool OwnsBlock() const;
-    // Room for needed bytes, the terminator included: a block of its own grows to grown; bytes
-    // that are the arena's (or none) move to a block of exactly needed.
-    bool Room(int needed, int grown);
+    // Room for needed bytes, the terminator included, in a line that has capacity: a block of
+    // its own grows to grown; bytes that are the arena's (or none) move to a block of exactly
+    // needed.
+    bool Room(int needed, int capacity, int grown);
     // The line lets go of its bytes, wherever they are.
     void ReleaseBytes();
     // The line, empty, takes count bytes that lie in the arena (none when count is 0) and stars
