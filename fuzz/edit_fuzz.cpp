@@ -16,6 +16,7 @@
 #include "platform/test_hooks.h"
 #include "view/caret_moves.h"
 #include "view/char_input.h"
+#include "view/selection.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -289,10 +290,15 @@ void StartDocument(const uint8_t* data, size_t size)
     View.clientHeight = 300;
     View.hScroll = 0;
     View.modified = false;
+    View.overwrite = false;
     View.firstLine = ReadLines(data, size);
     View.caret.line = View.firstLine;
+    View.caret.lineIndex = 0;
     View.caret.pos = 0;
     View.caret.x = 0;
+    View.anchor = CaretPlace();
+    View.undo.Clear();
+    DropPendingLeadByte();
     MeasureAll();
 }
 
@@ -327,6 +333,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     CheckBoundaries();
     // Freed here rather than by the next input, so libFuzzer sees no input keep memory.
     DestroyLines(View.firstLine);
-    View.firstLine = View.caret.line = View.topLine = nullptr;
+    View.firstLine = View.caret.line = View.topLine = View.anchor.line = nullptr;
+    View.undo.Clear();
     return 0;
 }
