@@ -10,7 +10,10 @@
 // At the start of every chunk.
 struct ArenaChunk {
     // The records and the lines' bytes in the chunk, and the arena while it fills it. Lines leave
-    // on either thread.
+    // on either thread. While the arena fills the chunk it holds a claim of one more than any
+    // number of lines the chunk can take, and gives back what it did not use when it lets go,
+    // so that making a line needs no atomic operation and lines that leave meanwhile can never
+    // bring the count to zero.
     std::atomic<long> users;
     std::size_t size;
 };
@@ -99,6 +102,12 @@ bool Mark(ArenaChunk* chunk, bool set)
     return true;
 }
 
+// Every record and every line's bytes take at least a byte of the chunk.
+long Claim(std::size_t size)
+{
+    return static_cast<long>(size) + 1;
+}
+
 ArenaChunk* MakeChunk(std::size_t size)
 {
     if ((size >> GranuleBits) > MaxGranules) {
@@ -109,7 +118,7 @@ ArenaChunk* MakeChunk(std::size_t size)
     if (memory == nullptr)
         return nullptr;
     ArenaChunk* chunk = new (memory) ArenaChunk();
-    chunk->users.store(1, std::memory_order_relaxed);
+    chunk->users.store(Claim(size), std::memory_order_relaxed);
     chunk->size = size;
     if (!Mark(chunk, true)) {
         Mark(chunk, false);
@@ -121,11 +130,11 @@ ArenaChunk* MakeChunk(std::size_t size)
     return chunk;
 }
 
-// One user fewer; the last one gives the chunk back. The count is the only thing two threads
+// count users fewer; the last one gives the chunk back. The count is the only thing two threads
 // share here: whatever a user wrote into the chunk was written before its release of the count.
-void Leave(ArenaChunk* chunk)
+void Leave(ArenaChunk* chunk, long count)
 {
-    if (chunk->users.fetch_sub(1, std::memory_order_acq_rel) != 1)
+    if (chunk->users.fetch_sub(count, std::memory_order_acq_rel) != count)
         return;
     Mark(chunk, false);
     std::size_t size = chunk->size;
@@ -135,7 +144,7 @@ void Leave(ArenaChunk* chunk)
 
 }
 
-LineArena::LineArena() : chunk(nullptr), low(nullptr), high(nullptr), nextSize(ChunkAlignment) {}
+LineArena::LineArena() : chunk(nullptr), low(nullptr), high(nullptr), made(0), nextSize(ChunkAlignment) {}
 
 LineArena::~LineArena()
 {
@@ -145,7 +154,7 @@ LineArena::~LineArena()
 void LineArena::Release()
 {
     if (chunk != nullptr)
-        Leave(chunk);
+        Leave(chunk, Claim(chunk->size) - made);
     chunk = nullptr;
     low = high = nullptr;
 }
@@ -160,14 +169,14 @@ bool LineArena::Room(std::size_t bytes, std::size_t records)
     std::size_t size = nextSize;
     while (size < need)
         size += ChunkAlignment;
-    ArenaChunk* made = MakeChunk(size);
-    if (made == nullptr)
+    ArenaChunk* next = MakeChunk(size);
+    if (next == nullptr)
         return false;
-    if (chunk != nullptr)
-        Leave(chunk);
-    chunk = made;
-    low = reinterpret_cast<char*>(made) + sizeof(ArenaChunk);
-    high = reinterpret_cast<char*>(made) + size;
+    Release();
+    chunk = next;
+    made = 0;
+    low = reinterpret_cast<char*>(next) + sizeof(ArenaChunk);
+    high = reinterpret_cast<char*>(next) + size;
     if (nextSize < LargestChunk)
         nextSize *= 2;
     return true;
@@ -179,7 +188,7 @@ TextLine* LineArena::NewLine()
     if (!Room(0, sizeof(TextLine)))
         return nullptr;
     high -= sizeof(TextLine);
-    chunk->users.fetch_add(1, std::memory_order_relaxed);
+    ++made;
     return ::new (high) TextLine(TextLine::Bare());
 }
 
@@ -198,7 +207,7 @@ bool LineArena::GiveBytes(TextLine& line, const char* bytes, int count)
     low += size;
     std::memcpy(copy, bytes, size - 1);
     copy[count] = 0;
-    chunk->users.fetch_add(1, std::memory_order_relaxed);
+    ++made;
     line.HoldArenaBytes(copy, count);
     return true;
 }
@@ -212,5 +221,5 @@ void LeaveArena(const void* address, std::size_t size)
 {
     ArenaChunk* chunk = ChunkOf(address);
     RetireChunkBytes(address, size);
-    Leave(chunk);
+    Leave(chunk, 1);
 }

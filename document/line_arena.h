@@ -40,6 +40,7 @@ private:
     ArenaChunk* chunk;
     char* low;   // where the next line's bytes go, growing up
     char* high;  // below the last record made, growing down
+    long made;   // records and lines' bytes put in the chunk
     std::size_t nextSize;
 };
 
