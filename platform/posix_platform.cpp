@@ -12,6 +12,7 @@
 #include <fcntl.h>
 #include <pthread.h>
 #include <stdio.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -170,7 +171,12 @@ char* AllocChunk(size_t size)
     if (chunk == nullptr) {
         ChunkBytes -= bytes;
         errno = ENOMEM;
+        return nullptr;
     }
+#ifdef MADV_POPULATE_WRITE
+    // All its pages at once, as the Windows seam brings them in (a kernel without it refuses).
+    madvise(chunk, size, MADV_POPULATE_WRITE);
+#endif
     return chunk;
 }
 
