@@ -4,9 +4,11 @@
 // lines take per byte of file. Each case runs in a process of its own, so its peak memory is its
 // own; scripts/bench runs them all and prints the table.
 //
-// Usage: editor_bench read MB [silent] [wide] | long MB | paint | type MB | edit MB
+// Usage: editor_bench read MB [silent] [wide] | long MB | paint | type MB | edit MB | write MB [wide]
 // "silent" leaves out the progress texts, to show what their round trips to the window cost;
 // "wide" writes lines of 20 to 60 characters, mostly double-byte, instead of 20 to 60 bytes.
+// "write" only writes the file (tessary-bench.txt, in the current folder), for timing the
+// program itself on it (load_timer.cpp).
 #include "document/background_load.h"
 #include "document/editor_record.h"
 #include "document/text_file.h"
@@ -558,7 +560,7 @@ int EditCase(int megabytes)
 int main(int argc, char** argv)
 {
     if (argc < 2) {
-        std::printf("usage: editor_bench read MB [silent] [wide] | long MB | paint | type MB | edit MB\n");
+        std::printf("usage: editor_bench read MB [silent] [wide] | long MB | paint | type MB | edit MB | write MB [wide]\n");
         return 2;
     }
     std::string what = argv[1];
@@ -576,6 +578,8 @@ int main(int argc, char** argv)
         return TypeCase(megabytes);
     if (what == "edit")
         return EditCase(megabytes);
+    if (what == "write")
+        return WriteBenchFile(megabytes, false, wide) > 0 ? 0 : 1;
 #ifdef _WIN32
     if (what == "paint")
         return PaintCase();
