@@ -1,7 +1,7 @@
 // The lines of a file, made in a few large chunks instead of a heap block for every record and
 // every line's bytes. A reading (ReadDocument, the loader) makes one arena; lines come from it
-// one after another, each record and each line's bytes (exactly those, and the terminator)
-// taken from the end of the chunk being filled. Nothing is ever handed back to an arena: a chunk
+// one after another, records from the top of the chunk being filled and each line's bytes
+// (exactly those, and the terminator) from its bottom. Nothing is ever handed back to an arena: a chunk
 // counts the records and bytes it holds, and goes back to the system when the last of them has
 // left (the line was destroyed, or its bytes moved to a block of its own). The arena itself only
 // fills; it may go as soon as the reading is done, and its lines live on in the document.
@@ -40,7 +40,7 @@ private:
     ArenaChunk* chunk;
     char* low;   // where the next line's bytes go, growing up
     char* high;  // below the last record made, growing down
-    long made;   // records and lines' bytes put in the chunk
+    long made;   // records and lines' bytes put in the chunk so far
     std::size_t nextSize;
 };
 
