@@ -1,22 +1,28 @@
 // Measures the editor's work on large documents: reading files of ordinary lines and of one long
 // line, re-measuring them in each wrap mode, painting a full view into a memory bitmap (Windows
 // only), typing at the end of a long line, deleting near the ends of a long line and of a large
-// document, Select all and Delete with its undo, what typing costs the undo log, copying a whole
-// document to the clipboard and pasting text from it (Windows only), finding a pattern that only
-// the end holds, Replace All of a hundred thousand matches and its undo, moving the caret with the
-// status bar showing its place (Windows only), and the memory the lines take per byte of file.
-// Each case runs in a process of its own, so its peak memory is its own; scripts/bench runs them
-// all and prints the table.
+// document, Select all and Delete with its undo, what typing costs the undo log, editing lines
+// read from a file, copying a whole document to the clipboard and pasting text from it (Windows
+// only), finding a pattern that only the end holds, Replace All of a hundred thousand matches and
+// its undo, moving the caret with the status bar showing its place (Windows only), and the memory
+// the lines take per byte of file. Each case runs in a process of its own, so its peak memory is
+// its own; scripts/bench runs them all and prints the table.
 //
-// Usage: editor_bench read MB [silent] | long MB | paint | type MB | edit MB | erase MB | log |
-//                     copy MB | paste MB [own] | find MB | replace MB | move
-// "silent" leaves out the progress texts, to show what their round trips to the window cost.
+// Usage: editor_bench read MB [silent] [wide] | long MB | paint | type MB | edit MB | erase MB |
+//                     log | lines MB | copy MB | paste MB [own] | find MB | replace MB | move |
+//                     write MB [wide]
+// "silent" leaves out the progress texts, to show what their round trips to the window cost;
+// "wide" writes lines of 20 to 60 characters, mostly double-byte, instead of 20 to 60 bytes.
+// "write" only writes the file (tessary-bench.txt, in the current folder), for timing the
+// program itself on it (load_timer.cpp).
 #include "document/background_load.h"
 #include "document/editor_record.h"
 #include "document/text_file.h"
 #include "document/text_line.h"
 #include "document/text_search.h"
+#include "document/text_edit.h"
 #include "layout/row_layout.h"
+#include "platform/characters.h"
 #include "platform/platform.h"
 #include "view/caret_moves.h"
 #include "view/char_input.h"
@@ -47,6 +53,7 @@
 #include "view/viewport.h"
 #else
 #include <sys/resource.h>
+#include <unistd.h>
 #endif
 
 namespace {
@@ -71,10 +78,29 @@ const char Needle[] = "\x8c\x9f\x8d\xf5Tsbz";
 const int NeedleBytes = 8;
 const long PlantedNeedles = 100000;
 
-// Lines of 20 to 60 bytes ended by CR LF, or one line without any terminator. With plantEvery,
-// the needle starts every plantEvery-th line, a hundred thousand times at most; with atEnd, it
-// ends the last line.
-long WriteBenchFile(int megabytes, bool oneLine, long plantEvery = 0, bool atEnd = false)
+// Japanese prose as most Japanese files hold it: double-byte characters with now and then a tab,
+// an ASCII word or a number.
+const std::string WideSample = "吾輩は猫である。名前はまだ無い。\tどこで生れたかとんと見当がつかぬ。何でも薄暗い"
+                               "じめじめした所でニャーニャー泣いていた事だけは記憶している。Tessary 0123 吾輩はここで"
+                               "始めて人間というものを見た。";
+
+// The first characters of the wide sample, starting a few characters further in on every line.
+std::string WideLine(int i)
+{
+    int characters = 20 + i * 7 % 41;
+    size_t at = 0;
+    for (int skip = i % 5; skip > 0; --skip)
+        at += static_cast<size_t>(CharacterBytes(WideSample.c_str() + at));
+    size_t end = at;
+    for (int n = 0; n < characters && end < WideSample.size(); ++n)
+        end += static_cast<size_t>(CharacterBytes(WideSample.c_str() + end));
+    return WideSample.substr(at, end - at);
+}
+
+// Lines of 20 to 60 bytes (or, wide, 20 to 60 characters) ended by CR LF, or one line without
+// any terminator. With plantEvery, the needle starts every plantEvery-th line, a hundred
+// thousand times at most; with atEnd, it ends the last line.
+long WriteBenchFile(int megabytes, bool oneLine, bool wide = false, long plantEvery = 0, bool atEnd = false)
 {
     FILE* file = OpenStream(FileName, "wb");
     if (file == nullptr)
@@ -84,7 +110,7 @@ long WriteBenchFile(int megabytes, bool oneLine, long plantEvery = 0, bool atEnd
     std::string chunk;
     long planted = 0;
     for (int i = 0; bytes < target; ++i) {
-        std::string line = Sample.substr(0, static_cast<size_t>(20 + i * 7 % 41));
+        std::string line = wide ? WideLine(i) : Sample.substr(0, static_cast<size_t>(20 + i * 7 % 41));
         // Never end a piece on a lead byte, which would pair with what follows.
         if (IsLeadByte(static_cast<unsigned char>(line.back())))
             line.pop_back();
@@ -126,7 +152,29 @@ double PeakMemory()
 #endif
 }
 
-// Private memory the process holds now, in bytes.
+// Processor time the process has used so far, all threads, in ms: on a machine shared with
+// other work it shows what the wall clock hides.
+double ProcessorMilliseconds()
+{
+#ifdef _WIN32
+    FILETIME created, exited, kernel, user;
+    if (!GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user))
+        return 0;
+    ULARGE_INTEGER k, u;
+    k.LowPart = kernel.dwLowDateTime;
+    k.HighPart = kernel.dwHighDateTime;
+    u.LowPart = user.dwLowDateTime;
+    u.HighPart = user.dwHighDateTime;
+    return static_cast<double>(k.QuadPart + u.QuadPart) / 10000.0;
+#else
+    rusage usage;
+    getrusage(RUSAGE_SELF, &usage);
+    return (usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1000.0 +
+           (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1000.0;
+#endif
+}
+
+// Private memory of the process now, in bytes (natively: what is resident).
 double CurrentMemory()
 {
 #ifdef _WIN32
@@ -144,7 +192,7 @@ double CurrentMemory()
             resident = 0;
         std::fclose(statm);
     }
-    return resident * 4096.0;
+    return static_cast<double>(resident) * static_cast<double>(sysconf(_SC_PAGESIZE));
 #endif
 }
 
@@ -199,6 +247,7 @@ void Finished(bool complete, unsigned long)
 struct Loaded {
     long bytes;
     double milliseconds;
+    double processor;
     long lines;
     double blockBytes;
 };
@@ -206,7 +255,7 @@ struct Loaded {
 // Reads the file as opening it does, waiting for the worker when the file is large.
 Loaded Load(long bytes)
 {
-    Loaded loaded = {bytes, 0, 0, 0};
+    Loaded loaded = {bytes, 0, 0, 0, 0};
     std::strcpy(View.path, FileName);
 #ifdef _WIN32
     MakeStatusBar();
@@ -215,6 +264,7 @@ Loaded Load(long bytes)
     if (!SendStatusTexts)
         LoadProgress = nullptr;
     Clock::time_point start = Clock::now();
+    double processorStart = ProcessorMilliseconds();
     unsigned long error = 0;
     if (!ReadDocument(View, &error) || error != 0) {
         std::printf("the file could not be read\n");
@@ -224,11 +274,12 @@ Loaded Load(long bytes)
         PumpMessages();
     DrainMessages();
     loaded.milliseconds = Milliseconds(start);
+    loaded.processor = ProcessorMilliseconds() - processorStart;
     if (!LoadComplete)
         std::printf("the load did not complete\n");
     for (const TextLine* line = View.firstLine; line != nullptr; line = line->next) {
         ++loaded.lines;
-        loaded.blockBytes += line->capacity;
+        loaded.blockBytes += line->Capacity();
     }
     View.topLine = View.caret.line = View.firstLine;
     View.topLineIndex = View.caret.lineIndex = 0;
@@ -265,10 +316,11 @@ void MeasureAll()
 void PrintRead(const char* what, const Loaded& loaded, double before)
 {
     double megabytes = loaded.bytes / 1048576.0;
-    std::printf("%-28s %9.1f ms %9.1f MB/s  lines %ld\n", what, loaded.milliseconds,
-                megabytes / (loaded.milliseconds / 1000.0), loaded.lines);
+    std::printf("%-28s %9.1f ms %9.1f MB/s  lines %ld (processor %.0f ms)\n", what, loaded.milliseconds,
+                megabytes / (loaded.milliseconds / 1000.0), loaded.lines, loaded.processor);
     std::printf("%-28s %9.2f blocks/byte %6.2f peak/byte (peak %.0f MB)\n", "  memory", loaded.blockBytes / loaded.bytes,
                 (PeakMemory() - before) / loaded.bytes, PeakMemory() / 1048576.0);
+    std::printf("%-28s %9d bytes a record\n", "  line record", static_cast<int>(sizeof(TextLine)));
 }
 
 void MeasureModes(const Loaded& loaded)
@@ -294,13 +346,13 @@ void MeasureModes(const Loaded& loaded)
     WrapMode = -1;
 }
 
-int ReadCase(int megabytes, bool oneLine)
+int ReadCase(int megabytes, bool oneLine, bool wide)
 {
-    long bytes = WriteBenchFile(megabytes, oneLine);
+    long bytes = WriteBenchFile(megabytes, oneLine, wide);
     double before = PeakMemory();
     Loaded loaded = Load(bytes);
     char what[64];
-    std::snprintf(what, sizeof what, "read %d MB %s", megabytes, oneLine ? "one line" : "of lines");
+    std::snprintf(what, sizeof what, "read %d MB %s", megabytes, oneLine ? "one line" : wide ? "wide lines" : "of lines");
     PrintRead(what, loaded, before);
     std::printf("%-28s %9ld\n", "  status texts", SendStatusTexts ? loaded.lines / 256 : 0);
     MeasureModes(loaded);
@@ -683,7 +735,7 @@ SearchPattern NeedlePattern(bool matchCase, bool wholeWord)
 // needle and goes round the start to find it.
 int FindCase(int megabytes)
 {
-    Load(WriteBenchFile(megabytes, false, 0, true));
+    Load(WriteBenchFile(megabytes, false, false, 0, true));
     // As the end of a load does in the program.
     SetView();
     MeasureAll();
@@ -718,7 +770,7 @@ int FindCase(int megabytes)
 // A hundred thousand needles replaced with six bytes, as the Replace dialog does it, then undone.
 int ReplaceCase(int megabytes)
 {
-    Load(WriteBenchFile(megabytes, false, 24));
+    Load(WriteBenchFile(megabytes, false, false, 24));
     SetView();
     MeasureAll();
     TextPlace start = {View.firstLine, 0, 0};
@@ -811,23 +863,137 @@ int MoveCase()
     return 0;
 }
 #endif
+// Puts the caret at a place of a line, with nothing selected, as a click there would.
+void PutCaret(TextLine* line, int index, int pos)
+{
+    TextPlace place = {line, index, pos};
+    PlaceCaretAt(place);
+    View.anchor = place;
+    EndTypingRun();
+}
+
+struct Place {
+    TextLine* line;
+    int index;
+};
+
+// Lines spread evenly over the document, the last first: an edit changes the numbers of the lines
+// after it only, so places taken in that order stay true.
+std::vector<Place> SpreadPlaces(long lines, int count)
+{
+    std::vector<Place> places;
+    long step = lines / (count + 1);
+    TextLine* line = View.firstLine;
+    for (long index = 0; line != nullptr && static_cast<int>(places.size()) < count; ++index, line = line->next) {
+        if (index > 0 && index % step == 0)
+            places.push_back({line, static_cast<int>(index)});
+    }
+    std::reverse(places.begin(), places.end());
+    return places;
+}
+
+// The middle of a line, on a character boundary.
+int Middle(const TextLine& line)
+{
+    int pos = 0;
+    while (pos < line.length / 2)
+        pos += CharacterBytes(line.text + pos);
+    return pos;
+}
+
+void PrintEdit(const char* what, Clock::time_point start, int count)
+{
+    double ms = Milliseconds(start);
+    std::printf("%-28s %9.4f ms each (%d)\n", what, ms / count, count);
+}
+
+// Edits in a document read from a file, each through the editor's own path (undo, layout): keys
+// typed into lines spread over it, Enter in their middle, Backspace at their start, a paste of ten
+// lines; then one byte put into every line, to show what the lines hold once all were edited.
+int LinesCase(int megabytes)
+{
+    long bytes = WriteBenchFile(megabytes, false);
+    Loaded loaded = Load(bytes);
+    SetView();
+    MeasureAll();
+    View.topLine = View.firstLine;
+    View.topLineIndex = 0;
+    const int count = 2000;
+    const int keys = 5;
+
+    Clock::time_point start = Clock::now();
+    for (const Place& place : SpreadPlaces(loaded.lines, count)) {
+        PutCaret(place.line, place.index, Middle(*place.line));
+        for (int k = 0; k < keys; ++k)
+            InsertText("x", 1);
+    }
+    PrintEdit("edit: type into a read line", start, count * keys);
+
+    start = Clock::now();
+    for (const Place& place : SpreadPlaces(loaded.lines, count)) {
+        PutCaret(place.line, place.index, Middle(*place.line));
+        InsertText("\r\n", 2);
+    }
+    PrintEdit("edit: Enter", start, count);
+
+    start = Clock::now();
+    for (const Place& place : SpreadPlaces(loaded.lines, count)) {
+        PutCaret(place.line, place.index, 0);
+        DeleteBackward(false, nullptr);
+    }
+    PrintEdit("edit: Backspace joining", start, count);
+
+    std::string paste;
+    for (int i = 0; i < 10; ++i)
+        paste += Sample.substr(0, static_cast<size_t>(30 + i)) + "\r\n";
+    start = Clock::now();
+    for (const Place& place : SpreadPlaces(loaded.lines, count)) {
+        PutCaret(place.line, place.index, Middle(*place.line));
+        ReplaceSelection(paste.data(), static_cast<int>(paste.size()), EditOther, nullptr);
+    }
+    PrintEdit("edit: paste ten lines", start, count);
+
+    // Every line once, straight through the line primitive: the undo log would otherwise hold a
+    // step per line and hide what the lines take.
+    View.undo.Clear();
+    double held = CurrentMemory();
+    start = Clock::now();
+    int index = 0;
+    long edited = 0;
+    for (TextLine* line = View.firstLine; line != nullptr; line = line->next, ++index) {
+        TextPlace at = {line, index, 0};
+        TextPlace end;
+        EditChange change;
+        edited += ReplaceBytes(at, at, "x", 1, &end, &change);
+    }
+    PrintEdit("edit: one byte, every line", start, static_cast<int>(edited));
+    std::printf("%-28s %9.1f MB before %9.1f MB after (%.2f/byte), peak %.1f MB\n", "  private memory",
+                held / 1048576.0, CurrentMemory() / 1048576.0, CurrentMemory() / bytes, PeakMemory() / 1048576.0);
+    DestroyLines(View.firstLine);
+    View.firstLine = nullptr;
+    return 0;
+}
 
 }
 
 int main(int argc, char** argv)
 {
     if (argc < 2) {
-        std::printf("usage: editor_bench read MB [silent] | long MB | paint | type MB | edit MB | erase MB | log | "
-                    "copy MB | paste MB [own] | find MB | replace MB | move\n");
+        std::printf("usage: editor_bench read MB [silent] [wide] | long MB | paint | type MB | edit MB | erase MB | "
+                    "log | lines MB | copy MB | paste MB [own] | find MB | replace MB | move | write MB [wide]\n");
         return 2;
     }
     std::string what = argv[1];
     int megabytes = argc > 2 ? std::atoi(argv[2]) : 10;
-    SendStatusTexts = argc <= 3 || std::strcmp(argv[3], "silent") != 0;
+    bool wide = false;
+    for (int i = 3; i < argc; ++i) {
+        SendStatusTexts = SendStatusTexts && std::strcmp(argv[i], "silent") != 0;
+        wide = wide || std::strcmp(argv[i], "wide") == 0;
+    }
     if (what == "read")
-        return ReadCase(megabytes, false);
+        return ReadCase(megabytes, false, wide);
     if (what == "long")
-        return ReadCase(megabytes, true);
+        return ReadCase(megabytes, true, false);
     if (what == "type")
         return TypeCase(megabytes);
     if (what == "edit")
@@ -840,6 +1006,10 @@ int main(int argc, char** argv)
         return FindCase(megabytes);
     if (what == "replace")
         return ReplaceCase(megabytes);
+    if (what == "lines")
+        return LinesCase(megabytes);
+    if (what == "write")
+        return WriteBenchFile(megabytes, false, wide) > 0 ? 0 : 1;
 #ifdef _WIN32
     if (what == "paint")
         return PaintCase();

@@ -1,6 +1,7 @@
 #include "document/background_load.h"
 #include "document/document_lock.h"
 #include "document/editor_record.h"
+#include "document/line_arena.h"
 #include "document/line_reader.h"
 #include "document/text_file.h"
 #include "document/text_line.h"
@@ -33,9 +34,9 @@ struct Batch {
 };
 
 // Stops the reader when a line cannot be made, so that the load ends incomplete.
-Batch ReadBatch(LineReader& reader)
+Batch ReadBatch(LineReader& reader, LineArena& arena)
 {
-    Batch batch = {new (std::nothrow) TextLine, nullptr, 0, true};
+    Batch batch = {arena.NewLine(), nullptr, 0, true};
     batch.last = batch.first;
     if (batch.first == nullptr) {
         reader.Stop(OutOfMemoryError);
@@ -46,7 +47,7 @@ Batch ReadBatch(LineReader& reader)
         batch.more = reader.ReadLine(*batch.last);
         if (!batch.more)
             break;
-        TextLine* next = new (std::nothrow) TextLine;
+        TextLine* next = arena.NewLine();
         if (next == nullptr) {
             reader.Stop(OutOfMemoryError);
             batch.more = false;
@@ -69,13 +70,10 @@ TextLine* Attach(TextLine& open, Batch& batch)
     TextLine& filled = *batch.first;
     if (open.length == 0) {
         char* text = open.text;
-        int capacity = open.capacity;
         open.text = filled.text;
         open.length = filled.length;
-        open.capacity = filled.capacity;
         filled.text = text;
         filled.length = 0;
-        filled.capacity = capacity;
     } else if (!open.AppendBytes(filled.text, filled.length)) {
         return nullptr;
     }
@@ -144,11 +142,14 @@ void LoaderThread(void* editor)
         DocumentGuard guard;
         open = view.firstLine;
     }
-    LineReader reader(stream);
+    // The lines and their bytes come from one arena; it lets go of its last chunk when the
+    // reading is done, and the chunks go with the document's lines.
+    LineArena arena;
+    LineReader reader(stream, arena);
     int completed = 0;
     bool more = true;
     while (more) {
-        Batch batch = ReadBatch(reader);
+        Batch batch = ReadBatch(reader, arena);
         more = batch.more;
         if (batch.first == nullptr)
             break;
@@ -177,6 +178,7 @@ void LoaderThread(void* editor)
             Report(completed, text, sizeof text);
         }
     }
+    arena.Release();
     std::fclose(stream);
     WorkerDone = true;
     // Without the rest of its lines the document must not be saved over the file.

@@ -1,8 +1,10 @@
 #include "document/line_reader.h"
 #include "document/byte_search.h"
+#include "document/line_arena.h"
 #include "document/text_line.h"
 #include "platform/platform.h"
 
+#include <cstring>
 #include <new>
 
 namespace {
@@ -31,8 +33,8 @@ int BlockFor(FILE* stream)
 
 }
 
-LineReader::LineReader(FILE* stream)
-    : stream(stream), blockBytes(BlockFor(stream)), block(new (std::nothrow) char[blockBytes]), start(0), end(0),
+LineReader::LineReader(FILE* stream, LineArena& arena)
+    : stream(stream), arena(arena), blockBytes(BlockFor(stream)), block(new (std::nothrow) char[blockBytes]), start(0), end(0),
       nextLf(-1), nextCr(-1), ended(false), error(0)
 {
     if (block == nullptr)
@@ -61,29 +63,36 @@ void LineReader::Stop(unsigned long code)
     start = end = 0;
 }
 
-// Reads the next block; false when the stream has nothing more. A short read still hands over
-// what it got: the end or the error is met on the next call, as reading byte by byte meets it
-// after the last byte that came.
-bool LineReader::Fill()
+// Keeps the bytes not yet taken, moved to the front of the block, and reads more behind them, so
+// that a line which started near the end of the block lies in it whole. False when nothing more
+// came. A short read still hands over what it got: the end or the error is met on the next call,
+// as reading byte by byte meets it after the last byte that came.
+bool LineReader::Refill()
 {
-    start = end = 0;
+    int kept = end - start;
+    if (kept > 0)
+        std::memmove(block, block + start, static_cast<size_t>(kept));
+    start = 0;
+    end = kept;
     nextLf = nextCr = -1;
     if (ended)
         return false;
-    size_t got = std::fread(block, 1, static_cast<size_t>(blockBytes), stream);
-    if (got < static_cast<size_t>(blockBytes)) {
+    size_t wanted = static_cast<size_t>(blockBytes - kept);
+    size_t got = std::fread(block + kept, 1, wanted, stream);
+    if (got < wanted) {
         ended = true;
         if (std::ferror(stream)) {
             unsigned long code = LastSystemError();
             error = code != 0 ? code : ReadFailedError;
         }
     }
-    end = static_cast<int>(got);
-    return end > 0;
+    end += static_cast<int>(got);
+    return got > 0;
 }
 
 // The first LF or CR at or after start, or end. Each search runs past start only to the next
-// byte it finds and is not repeated until that byte is taken, so a block is scanned once.
+// byte it finds and is not repeated until that byte is taken, so a block is scanned once (and
+// the start of a line that is moved to the front of the block once more).
 int LineReader::NextTerminator()
 {
     if (nextLf < start)
@@ -93,26 +102,46 @@ int LineReader::NextTerminator()
     return nextLf < nextCr ? nextLf : nextCr;
 }
 
+// The bytes from start to stop go to line: into the arena when they are all of it, else added to
+// a block of the line's own.
+bool LineReader::Take(TextLine& line, int stop, bool whole)
+{
+    const char* bytes = block + start;
+    int count = stop - start;
+    bool taken = whole && line.length == 0 ? arena.GiveBytes(line, bytes, count) : line.AppendBytes(bytes, count);
+    if (!taken)
+        Stop(LastSystemError());
+    return taken;
+}
+
 bool LineReader::ReadLine(TextLine& line)
 {
     for (;;) {
-        if (start == end && !Fill())
+        if (start == end && !Refill())
             return false;
         int terminator = NextTerminator();
-        if (!line.AppendBytes(block + start, terminator - start)) {
-            Stop(LastSystemError());
-            return false;
-        }
         if (terminator == end) {
+            // The line goes on past what the block holds: read on behind it, unless it fills the
+            // whole block (a line longer than the block is taken piece by piece) or the file
+            // has ended (the rest is the last line).
+            bool full = start == 0 && end == blockBytes;
+            if (!full && !ended) {
+                Refill();
+                continue;
+            }
+            if (!Take(line, end, !full))
+                return false;
             start = end;
             continue;
         }
+        if (!Take(line, terminator, true))
+            return false;
         start = terminator + 1;
         if (block[terminator] == '\n')
             return true;
         // A CR: an LF right after it belongs to it, even across blocks; at the end of the file it
         // ends the last line and no empty line follows.
-        if (start == end && !Fill())
+        if (start == end && !Refill())
             return false;
         if (block[start] == '\n')
             ++start;

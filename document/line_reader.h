@@ -5,16 +5,20 @@
 #pragma once
 #include <cstdio>
 
+class LineArena;
 class TextLine;
 
 class LineReader {
 public:
-    // The stream is read from where it stands and stays the caller's to close.
-    explicit LineReader(FILE* stream);
+    // The stream is read from where it stands and stays the caller's to close. The lines' bytes
+    // go into arena.
+    LineReader(FILE* stream, LineArena& arena);
     virtual ~LineReader();
 
-    // Appends the next line's bytes to line: one copy for a line that lies within a block. True
-    // when a terminator ended it; false when the end of the file did, or when the reading
+    // Reads the next line's bytes into line, which is empty (arena.NewLine() makes such lines).
+    // A line that fits in the reader's block (256 KB) gets its bytes in the arena, exactly those
+    // and the terminator, in one copy; a longer one grows a block of its own as it is read. True
+    // when a terminator ended the line; false when the end of the file did, or when the reading
     // stopped (Failed).
     bool ReadLine(TextLine& line);
     // True once the reading has stopped before the end of the file: the stream failed, or there
@@ -29,10 +33,12 @@ private:
     LineReader(const LineReader&);
     LineReader& operator=(const LineReader&);
 
-    bool Fill();
+    bool Refill();
     int NextTerminator();
+    bool Take(TextLine& line, int stop, bool whole);
 
     FILE* stream;
+    LineArena& arena;
     int blockBytes;
     char* block;
     int start;   // the first byte not yet taken

@@ -1,6 +1,7 @@
 #include "document/text_file.h"
 #include "document/background_load.h"
 #include "document/editor_record.h"
+#include "document/line_arena.h"
 #include "document/line_reader.h"
 #include "document/text_line.h"
 #include "platform/characters.h"
@@ -129,9 +130,10 @@ bool ReadDocument(EditView& view, unsigned long* error)
             return true;
         }
     }
-    LineReader reader(stream);
+    LineArena arena;
+    LineReader reader(stream, arena);
     while (reader.ReadLine(*line)) {
-        TextLine* next = new (std::nothrow) TextLine;
+        TextLine* next = arena.NewLine();
         if (next == nullptr) {
             reader.Stop(OutOfMemoryError);
             break;

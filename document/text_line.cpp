@@ -1,5 +1,6 @@
 #include "document/text_line.h"
 #include "document/byte_search.h"
+#include "document/line_arena.h"
 #include "platform/platform.h"
 #include <atomic>
 #include <climits>
@@ -12,9 +13,10 @@ const int GrowthStep = 200;
 // Blocks up to this size are exactly what was asked, which keeps ordinary lines at 200 bytes.
 const int RoundingFrom = 4096;
 
-// Where a line points while it has no block of its own: its very first allocation failed. It
-// reads as a valid empty line (capacity 1 holds just the terminator) and every write into it
-// first asks for a real block, so nothing ever writes here.
+// Where a line points while it has no bytes anywhere: an arena's line before its bytes come, an
+// empty line read from a file, a line whose very first allocation failed. It reads as a valid
+// empty line (capacity 1 holds just the terminator) and every write into it first asks for a real
+// block, so nothing ever writes here.
 char NoBlock[1] = {0};
 
 // Lines are made and destroyed on the loader's thread too.
@@ -30,10 +32,8 @@ void Changed(const TextLine* line, int pos)
         ++Edits;
 }
 
-bool HasBlock(const TextLine& line)
-{
-    return line.text != nullptr && line.text != NoBlock;
-}
+static_assert(sizeof(TextLine) == sizeof(char*) + 2 * sizeof(TextLine*) + 2 * sizeof(int),
+              "a line record holds its five fields and nothing else");
 
 // The capacity that growing by GrowthStep over capacity reaches once more than needed bytes
 // (the terminator included) fit.
@@ -66,21 +66,73 @@ int LineBlockSize(int size)
     }
 }
 
-TextLine::TextLine() : text(nullptr), length(0), capacity(0), rowCount(0), prev(nullptr), next(nullptr)
+TextLine::TextLine() : text(NoBlock), length(0), rowCount(0), prev(nullptr), next(nullptr)
 {
-    if (!Grow(GrowthStep)) {
-        text = NoBlock;
-        capacity = 1;
-        return;
-    }
-    text[0] = 0;
+    Grow(GrowthStep);
 }
+
+TextLine::TextLine(Bare) : text(NoBlock), length(0), rowCount(0), prev(nullptr), next(nullptr) {}
 
 TextLine::~TextLine()
 {
     ++Edits;
-    if (HasBlock(*this))
+    ReleaseBytes();
+}
+
+void* TextLine::operator new(std::size_t size)
+{
+    return ::operator new(size);
+}
+
+void* TextLine::operator new(std::size_t size, const std::nothrow_t&) noexcept
+{
+    return ::operator new(size, std::nothrow);
+}
+
+void TextLine::operator delete(void* record)
+{
+    if (InArena(record))
+        LeaveArena(record, sizeof(TextLine));
+    else
+        ::operator delete(record);
+}
+
+bool TextLine::OwnsBlock() const
+{
+    return text != NoBlock && !InArena(text);
+}
+
+int TextLine::Capacity() const
+{
+    return OwnsBlock() ? BlockSize(text) : length + 1;
+}
+
+void TextLine::ReleaseBytes()
+{
+    if (text == NoBlock)
+        return;
+    if (InArena(text))
+        LeaveArena(text, static_cast<size_t>(length) + 1);
+    else
         FreeBlock(text);
+}
+
+void TextLine::HoldArenaBytes(char* bytes, int count)
+{
+    ReleaseBytes();
+    text = bytes != nullptr ? bytes : NoBlock;
+    length = count;
+    StarZeros(text, count);
+}
+
+// Bytes read from a file fill their room exactly, and most such lines are never edited; the
+// room an edit asks for beyond its own need comes with the second growth, so that editing every
+// line of a file once costs no more than the bytes it adds.
+bool TextLine::Room(int needed, int capacity, int grown)
+{
+    if (needed <= capacity)
+        return true;
+    return Grow(OwnsBlock() ? grown : needed);
 }
 
 bool TextLine::Grow(int size)
@@ -91,12 +143,9 @@ bool TextLine::Grow(int size)
         block = AllocBlock(size);
     if (block == nullptr)
         return false;
-    if (text != nullptr)
-        std::memcpy(block, text, static_cast<size_t>(length) + 1);
-    if (HasBlock(*this))
-        FreeBlock(text);
+    std::memcpy(block, text, static_cast<size_t>(length) + 1);
+    ReleaseBytes();
     text = block;
-    capacity = BlockSize(block);
     return true;
 }
 
@@ -104,7 +153,8 @@ bool TextLine::InsertByte(int pos, char b)
 {
     if (b == 0)
         b = '*';
-    if (length + 1 >= capacity && !Grow(capacity + GrowthStep))
+    int capacity = Capacity();
+    if (!Room(length + 2, capacity, capacity + GrowthStep))
         return false;
     Changed(this, pos);
     std::memmove(text + pos + 1, text + pos, static_cast<size_t>(length - pos) + 1);
@@ -122,11 +172,12 @@ bool TextLine::AppendBytes(const char* src, int count)
 {
     if (count <= 0)
         return true;
+    int capacity = Capacity();
     if (count > INT_MAX - GrowthStep - capacity) {
         SetSystemError(OutOfMemoryError);
         return false;
     }
-    if (length + count >= capacity && !Grow(StepsOver(capacity, length + count + 1)))
+    if (!Room(length + count + 1, capacity, StepsOver(capacity, length + count + 1)))
         return false;
     std::memcpy(text + length, src, static_cast<size_t>(count));
     StarZeros(text + length, count);
@@ -137,12 +188,14 @@ bool TextLine::AppendBytes(const char* src, int count)
 
 bool TextLine::SetText(const char* src, int len)
 {
-    if (len > capacity - 1 && !Grow(len + GrowthStep))
+    int capacity = Capacity();
+    if (!Room(len + 1, capacity, len + GrowthStep))
         return false;
     ++Edits;
+    capacity = Capacity();
     length = len;
     std::memcpy(text, src, static_cast<size_t>(len));
-    if (HasBlock(*this))
+    if (text != NoBlock)
         std::memset(text + len, 0, static_cast<size_t>(capacity - len));
     return true;
 }
@@ -166,13 +219,14 @@ bool TextLine::Replace(int pos, int removed, const char* src, int count)
 
 bool TextLine::Reserve(int size)
 {
+    int capacity = Capacity();
     if (size < capacity)
         return true;
     if (size > INT_MAX - 2 * GrowthStep) {
         SetSystemError(OutOfMemoryError);
         return false;
     }
-    return Grow(StepsOver(capacity, size + 1));
+    return Room(size + 1, capacity, StepsOver(capacity, size + 1));
 }
 
 // The tail is filled before it is linked and before this line is cut, so that a tail which
@@ -192,7 +246,7 @@ bool TextLine::SplitAt(int pos)
     }
     InsertAfter(tail);
     ++Edits;
-    if (HasBlock(*this))
+    if (text != NoBlock)
         text[pos] = 0;
     length = pos;
     return true;

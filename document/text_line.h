@@ -5,12 +5,26 @@
 // operation that needs a bigger block and cannot get one returns false, leaves the line as it
 // was and leaves the system's error code for the failure (LastSystemError), and its outermost
 // caller reports it once the lock is released.
+//
+// Where a line lives. Lines read from a file are made by a LineArena (line_arena.h): their
+// records and their bytes lie in the arena's large chunks, the bytes exactly what was read and
+// the terminator. Every other line has a record from the heap and a block of its own
+// (AllocBlock). A write that fits is made where the bytes are, in the arena too; a write that
+// needs more room moves the bytes to a block of the line's own (Grow), of exactly the room needed
+// when they were the arena's, and by the growth rule below after that. `delete` and
+// DestroyLines work for every line wherever its record and bytes are: each leaves its chunk, and
+// a chunk goes back to the system once the last record and bytes in it have left.
+//
+// The record is its five fields and nothing else (no virtual table, no capacity field): 32 bytes
+// on 64-bit Windows, 20 on 32-bit.
 #pragma once
+#include <cstddef>
+#include <new>
 
 class TextLine {
 public:
     TextLine();
-    virtual ~TextLine();
+    ~TextLine();
 
     bool Grow(int size);
     bool InsertByte(int pos, char b);
@@ -27,16 +41,39 @@ public:
     bool SplitAt(int pos);
     void InsertAfter(TextLine* line);
 
+    // The bytes the line can hold without moving, its terminator included: the size of its own
+    // block as the system reports it, or length + 1 for bytes in the arena and for no bytes.
+    int Capacity() const;
+
+    // Records from the heap; delete also takes records made in an arena.
+    static void* operator new(std::size_t size);
+    static void* operator new(std::size_t size, const std::nothrow_t&) noexcept;
+    static void operator delete(void* record);
+
     char* text;
     int length;
-    int capacity;
     int rowCount;
     TextLine* prev;
     TextLine* next;
 
 private:
+    friend class LineArena;
+    struct Bare {};
+    // An empty line without any bytes, for the arena's records.
+    explicit TextLine(Bare);
     TextLine(const TextLine&);
     TextLine& operator=(const TextLine&);
+
+    bool OwnsBlock() const;
+    // Room for needed bytes, the terminator included, in a line that has capacity: a block of
+    // its own grows to grown; bytes that are the arena's (or none) move to a block of exactly
+    // needed.
+    bool Room(int needed, int capacity, int grown);
+    // The line lets go of its bytes, wherever they are.
+    void ReleaseBytes();
+    // The line, empty, takes count bytes that lie in the arena (none when count is 0) and stars
+    // their zero bytes.
+    void HoldArenaBytes(char* bytes, int count);
 };
 
 // Destroys every line from first on along next.

@@ -10,6 +10,7 @@
 // edited ones. Otherwise the run aborts.
 #include "document/background_load.h"
 #include "document/editor_record.h"
+#include "document/line_arena.h"
 #include "document/line_reader.h"
 #include "document/text_file.h"
 #include "document/text_line.h"
@@ -178,7 +179,7 @@ void CheckDocument()
         Check(count < 1000000);
         Check(line->next == nullptr || line->next->prev == line);
         Check(line->prev == nullptr || line->prev->next == line);
-        Check(line->text != nullptr && line->length >= 0 && line->length < line->capacity);
+        Check(line->text != nullptr && line->length >= 0 && line->length < line->Capacity());
         Check(line->text[line->length] == 0);
         Check(std::strlen(line->text) == static_cast<size_t>(line->length));
         if (line == View.caret.line) {
@@ -468,17 +469,21 @@ TextLine* ReadBytewise(const uint8_t* data, size_t size)
     return first;
 }
 
-// The file's lines as documents are read, in blocks; they must be the same lines.
+// The file's lines as documents are read, in blocks into an arena, so that the edits meet lines
+// whose bytes are still the arena's; they must be the same lines.
 TextLine* ReadLines(const uint8_t* data, size_t size)
 {
-    TextLine* first = new TextLine;
+    LineArena arena;
+    TextLine* first = arena.NewLine();
+    Check(first != nullptr);
     if (size != 0) {
         FILE* stream = fmemopen(const_cast<uint8_t*>(data), size, "rb");
         Check(stream != nullptr);
-        LineReader reader(stream);
+        LineReader reader(stream, arena);
         TextLine* line = first;
         while (reader.ReadLine(*line)) {
-            TextLine* next = new TextLine;
+            TextLine* next = arena.NewLine();
+            Check(next != nullptr);
             line->InsertAfter(next);
             line = next;
         }

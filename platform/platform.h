@@ -10,6 +10,18 @@ char* AllocBlock(int size);
 int BlockSize(const char* block);
 void FreeBlock(char* block);
 
+// Large regions for the lines read from a file (document/line_arena.h), taken straight from the
+// system rather than the heap. size is a multiple of ChunkAlignment and so is the start of every
+// chunk. AllocChunk returns null and leaves the system's last error set on failure; FreeChunk
+// takes the size the chunk was made with.
+const unsigned ChunkAlignment = 64 * 1024;
+char* AllocChunk(size_t size);
+void FreeChunk(char* chunk, size_t size);
+// Bytes of a chunk that nothing may read any more (a line that went, bytes that moved): the
+// native build's address sanitizer then reports a read of them as it would a freed block.
+// Nothing on Windows.
+void RetireChunkBytes(const void* at, size_t size);
+
 // True when b starts a double-byte character in the ANSI code page. Answered from a table
 // filled once from the system.
 bool IsLeadByte(unsigned char b);

@@ -12,8 +12,20 @@
 #include <fcntl.h>
 #include <pthread.h>
 #include <stdio.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#if defined(__SANITIZE_ADDRESS__)
+#define TESSARY_ASAN 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define TESSARY_ASAN 1
+#endif
+#endif
+#ifdef TESSARY_ASAN
+#include <sanitizer/asan_interface.h>
+#endif
 
 namespace {
 
@@ -26,6 +38,8 @@ std::atomic<int> OpensLeft{-1};
 std::atomic<bool> ReplaceFails{false};
 std::atomic<bool> ThreadStartsFail{false};
 std::atomic<int> ErrorBoxes{0};
+std::atomic<long> ChunkLimit{-1};
+std::atomic<long> ChunkBytes{0};
 
 std::recursive_mutex& DocumentMutex()
 {
@@ -144,6 +158,45 @@ int BlockSize(const char* block)
 void FreeBlock(char* block)
 {
     std::free(reinterpret_cast<BlockHeader*>(block) - 1);
+}
+
+char* AllocChunk(size_t size)
+{
+    long bytes = static_cast<long>(size);
+    long used = ChunkBytes.fetch_add(bytes) + bytes;
+    long limit = ChunkLimit;
+    char* chunk = nullptr;
+    if (limit < 0 || used <= limit)
+        chunk = static_cast<char*>(std::aligned_alloc(ChunkAlignment, size));
+    if (chunk == nullptr) {
+        ChunkBytes -= bytes;
+        errno = ENOMEM;
+        return nullptr;
+    }
+#ifdef MADV_POPULATE_WRITE
+    // All its pages at once, as the Windows seam brings them in (a kernel without it refuses).
+    madvise(chunk, size, MADV_POPULATE_WRITE);
+#endif
+    return chunk;
+}
+
+void FreeChunk(char* chunk, size_t size)
+{
+#ifdef TESSARY_ASAN
+    ASAN_UNPOISON_MEMORY_REGION(chunk, size);
+#endif
+    std::free(chunk);
+    ChunkBytes -= static_cast<long>(size);
+}
+
+void RetireChunkBytes(const void* at, size_t size)
+{
+#ifdef TESSARY_ASAN
+    ASAN_POISON_MEMORY_REGION(at, size);
+#else
+    (void)at;
+    (void)size;
+#endif
 }
 
 bool IsLeadByte(unsigned char b)
@@ -279,6 +332,16 @@ void DeleteDrawingObject(void*)
 {
 }
 
+void LimitChunkBytes(long bytes)
+{
+    ChunkLimit = bytes;
+}
+
+long ChunkBytesInUse()
+{
+    return ChunkBytes;
+}
+
 void FailAllocationsAfter(int n)
 {
     AllocationsLeft = n;
@@ -355,4 +418,5 @@ void ResetTestHooks()
     FailingAllocation = 0;
     ThreadStartsFail = false;
     ErrorBoxes = 0;
+    ChunkLimit = -1;
 }

@@ -1,10 +1,16 @@
 // Failure injection for the native build's tests: the native seam can be told to refuse
-// allocations, to report larger blocks than were asked for, to cut a stream short, or to fail
-// putting a saved file in place. Windows builds have no such hooks.
+// allocations, to limit the memory of the line arena's chunks, to report larger blocks than were
+// asked for, to cut a stream short, or to fail putting a saved file in place. Windows builds have
+// no such hooks.
 #pragma once
 
 // The next n allocations succeed and every later one fails; -1 (the default) never fails.
 void FailAllocationsAfter(int n);
+// Chunks (AllocChunk) fail once those in use would hold more than bytes; -1 (the default) never.
+// Blocks are not counted.
+void LimitChunkBytes(long bytes);
+// The bytes of the chunks in use now.
+long ChunkBytesInUse();
 // Only the nth allocation from now on fails (1 = the next one); 0 turns it off.
 void FailAllocationNumber(int n);
 // Every block reports this many bytes more than was asked for (default 0).

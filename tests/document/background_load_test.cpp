@@ -341,11 +341,11 @@ TEST_F(BackgroundLoadTest, AWorkerThatCannotOpenTheFileReadsNothingAndSaysSo)
 
 TEST_F(BackgroundLoadTest, ALineThatCannotGrowEndsTheLoadIncompleteWithoutABoxOfItsOwn)
 {
-    // Lines longer than a first block, so they grow while they are read.
-    Lines lines = MakeFileLines(3000, 450);
+    // Lines longer than the reader's block, which grow blocks of their own while they are read:
+    // the document's first line gets a block, then each line two as it is read.
+    Lines lines = MakeFileLines(8, 300 * 1024);
+    FailAllocationsAfter(4);
     ASSERT_TRUE(Open(Joined(lines, "\r\n")));
-    // Somewhere among the next few thousand blocks the worker asks for.
-    FailAllocationsAfter(2500);
     ASSERT_TRUE(WaitForLoad());
     EXPECT_EQ(SystemErrorCount(), 0) << "the window shows the box once, after the load";
     EXPECT_EQ(reports.ended, 1);
@@ -358,6 +358,57 @@ TEST_F(BackgroundLoadTest, ALineThatCannotGrowEndsTheLoadIncompleteWithoutABoxOf
     EXPECT_EQ(lines[loaded.size() - 1].compare(0, loaded.back().size(), loaded.back()), 0)
         << "the last line holds the start of the file's line";
     EXPECT_TRUE(ListIsWhole(View.firstLine));
+}
+
+TEST_F(BackgroundLoadTest, NoMemoryForTheLinesMidLoadKeepsWhatWasReadAndEndsItOnce)
+{
+    Lines lines = MakeFileLines(3000, 450);
+    const long before = ChunkBytesInUse();
+    // The arena's chunks grow from 64 KB, doubling: the first three fit, the fourth does not.
+    LimitChunkBytes(before + 512 * 1024);
+    ASSERT_TRUE(Open(Joined(lines, "\r\n")));
+    ASSERT_TRUE(WaitForLoad());
+    EXPECT_EQ(SystemErrorCount(), 0) << "the window shows the box once, after the load";
+    EXPECT_EQ(reports.ended, 1);
+    EXPECT_FALSE(reports.complete);
+    EXPECT_EQ(reports.error, OutOfMemoryError);
+    Lines loaded = LinesOf(View.firstLine);
+    ASSERT_GT(loaded.size(), 500u);
+    ASSERT_LT(loaded.size(), lines.size());
+    for (size_t i = 0; i + 1 < loaded.size(); ++i)
+        ASSERT_EQ(loaded[i], lines[i]) << "line " << i;
+    EXPECT_EQ(lines[loaded.size() - 1].compare(0, loaded.back().size(), loaded.back()), 0);
+    EXPECT_TRUE(ListIsWhole(View.firstLine));
+    DiscardLines(View);
+    EXPECT_EQ(ChunkBytesInUse(), before);
+}
+
+TEST_F(BackgroundLoadTest, ADocumentDiscardedWhileHalfItsLinesLiveInTheArenaGivesBackEveryChunk)
+{
+    const long before = ChunkBytesInUse();
+    Lines lines = MakeFileLines(20000, 40);
+    ASSERT_TRUE(Open(Joined(lines, "\n")));
+    ASSERT_TRUE(WaitForLoad());
+    EXPECT_GT(ChunkBytesInUse(), before);
+    // Every other line moves to a block of its own, every tenth is split, and a few go.
+    int index = 0;
+    for (TextLine* line = View.firstLine; line != nullptr; line = line->next, ++index) {
+        bool edited = index % 2 != 0 || line->AppendBytes(" edited", 7);
+        bool split = index % 10 != 1 || line->SplitAt(line->length / 2);
+        ASSERT_TRUE(edited && split) << "line " << index;
+    }
+    for (TextLine* line = View.firstLine->next; line != nullptr && line->next != nullptr; line = line->next) {
+        TextLine* gone = line->next;
+        line->next = gone->next;
+        if (gone->next != nullptr)
+            gone->next->prev = line;
+        delete gone;
+        for (int skip = 0; skip < 97 && line->next != nullptr; ++skip)
+            line = line->next;
+    }
+    EXPECT_TRUE(ListIsWhole(View.firstLine));
+    DiscardLines(View);
+    EXPECT_EQ(ChunkBytesInUse(), before);
 }
 
 TEST_F(BackgroundLoadTest, AReadErrorEndsTheLoadIncompleteKeepingEveryByteBeforeIt)

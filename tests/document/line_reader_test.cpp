@@ -1,3 +1,4 @@
+#include "document/line_arena.h"
 #include "document/line_reader.h"
 #include "document/text_file.h"
 #include "document/text_line.h"
@@ -36,19 +37,26 @@ protected:
         RemoveFile(path.c_str());
     }
 
-    // Every line of the file as the block reader splits it, and whether it stopped early.
+    // Every line of the file as the block reader splits it into the lines of an arena, as
+    // documents are read, and whether it stopped early.
     Lines ReadBlocks(bool* failed = nullptr)
     {
         Lines lines;
         FILE* stream = OpenStream(path.c_str(), "rb");
         if (stream == nullptr)
             return {"<unopened>"};
-        LineReader reader(stream);
+        LineArena arena;
+        LineReader reader(stream, arena);
         bool more = true;
         while (more) {
-            TextLine line;
-            more = reader.ReadLine(line);
-            lines.push_back(std::string(line.text, static_cast<size_t>(line.length)));
+            TextLine* line = arena.NewLine();
+            if (line == nullptr)
+                return {"<no line>"};
+            more = reader.ReadLine(*line);
+            lines.push_back(std::string(line->text, static_cast<size_t>(line->length)));
+            if (line->Capacity() != line->length + 1 && line->length < Block)
+                lines.push_back("<more room than the line's bytes>");
+            delete line;
         }
         if (failed != nullptr)
             *failed = reader.Failed();
@@ -147,7 +155,8 @@ TEST_F(LineReaderTest, ALineWithoutRoomStopsTheReadingKeepingWhatItHad)
     ASSERT_TRUE(WriteFileBytes(path, std::string(2 * Block, 'z') + "\nmore"));
     FILE* stream = OpenStream(path.c_str(), "rb");
     ASSERT_NE(stream, nullptr);
-    LineReader reader(stream);
+    LineArena arena;
+    LineReader reader(stream, arena);
     TextLine line;
     // The line's first growth is granted, the next is not.
     FailAllocationsAfter(1);

@@ -84,6 +84,23 @@ TEST_F(TextFileTest, ReadingKeepsEveryOtherByteAndStoresZeroAsStar)
     EXPECT_EQ(Read("\xff\x1a\x95\x5c\r\x82\xa0"), Lines({"\xff\x1a\x95\x5c", "\x82\xa0"}));
 }
 
+TEST_F(TextFileTest, EveryLineReadHoldsExactlyItsBytesAndTheTerminator)
+{
+    std::string bytes;
+    for (int i = 0; i < 3000; ++i)
+        bytes += std::string(static_cast<size_t>(i % 70), static_cast<char>('a' + i % 26)) + (i % 2 ? "\r\n" : "\n");
+    bytes += "\x82\xa0last";
+    Lines lines = Read(bytes);
+    ASSERT_EQ(lines.size(), 3001u);
+    for (const TextLine* line = view.firstLine; line != nullptr; line = line->next)
+        ASSERT_EQ(line->Capacity(), line->length + 1) << "line of " << line->length << " bytes";
+    // Each still takes what an edit brings.
+    ASSERT_TRUE(view.firstLine->AppendBytes("more", 4));
+    ASSERT_TRUE(view.firstLine->next->InsertByte(0, 'x'));
+    EXPECT_EQ(LinesOf(view.firstLine)[0], "more");
+    EXPECT_EQ(LinesOf(view.firstLine)[1], "xb");
+}
+
 TEST_F(TextFileTest, SavingWritesTheChosenTerminatorBetweenLines)
 {
     EXPECT_EQ(Save({"a", "b", ""}, "\r\n"), "a\r\nb\r\n");
@@ -222,16 +239,37 @@ TEST_F(TextFileTest, AReadErrorKeepsTheLinesSoFarUnderNoNameAndSaysWhy)
 TEST_F(TextFileTest, ALineThatCannotGrowEndsTheReadingOnceUnderNoName)
 {
     std::string path = PathOf("read.txt");
-    std::string longLine(5000, 'w');
+    // Longer than the reader's block, so it is read into a block of its own piece by piece.
+    std::string longLine(260 * 1024, 'w');
     ASSERT_TRUE(WriteFileBytes(path, "first\n" + longLine + "\nlast\n"));
     UsePath(path);
-    // The first two lines get their first blocks; the long one cannot grow beyond its first.
-    FailAllocationsAfter(2);
+    // The first line's block is granted; the long line's is not.
+    FailAllocationsAfter(1);
     EXPECT_TRUE(ReadDocument(view, &readError));
     Lines lines = LinesOf(view.firstLine);
     ASSERT_GE(lines.size(), 1u);
     EXPECT_EQ(lines[0], "first");
     EXPECT_EQ(lines.size(), 2u) << "nothing after the line that could not grow";
+    EXPECT_STREQ(view.path, "");
+    EXPECT_EQ(readError, OutOfMemoryError);
+    EXPECT_EQ(SystemErrorCount(), 0);
+}
+TEST_F(TextFileTest, NoMemoryForTheLinesEndsTheReadingOnceUnderNoName)
+{
+    std::string bytes;
+    for (int i = 0; i < 5000; ++i)
+        bytes += "line " + std::to_string(i) + " of the file\r\n";
+    std::string path = PathOf("read.txt");
+    ASSERT_TRUE(WriteFileBytes(path, bytes));
+    UsePath(path);
+    // The arena's first chunk, and none after it.
+    LimitChunkBytes(ChunkBytesInUse() + 64 * 1024);
+    EXPECT_TRUE(ReadDocument(view, &readError));
+    Lines lines = LinesOf(view.firstLine);
+    ASSERT_GT(lines.size(), 100u);
+    ASSERT_LT(lines.size(), 5000u);
+    for (size_t i = 0; i + 1 < lines.size(); ++i)
+        ASSERT_EQ(lines[i], "line " + std::to_string(i) + " of the file");
     EXPECT_STREQ(view.path, "");
     EXPECT_EQ(readError, OutOfMemoryError);
     EXPECT_EQ(SystemErrorCount(), 0);

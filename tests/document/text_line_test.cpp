@@ -19,7 +19,7 @@ std::string TextOf(const TextLine& line)
 void ExpectTerminated(const TextLine& line)
 {
     ASSERT_NE(line.text, nullptr);
-    EXPECT_LT(line.length, line.capacity);
+    EXPECT_LT(line.length, line.Capacity());
     EXPECT_EQ(line.text[line.length], 0);
     EXPECT_EQ(std::strlen(line.text), static_cast<size_t>(line.length));
 }
@@ -31,7 +31,7 @@ TEST(TextLine, NewLineIsEmptyUnlinkedAndHasRoom)
     TextLine line;
     EXPECT_EQ(line.length, 0);
     EXPECT_STREQ(line.text, "");
-    EXPECT_GE(line.capacity, 200);
+    EXPECT_GE(line.Capacity(), 200);
     EXPECT_EQ(line.rowCount, 0);
     EXPECT_EQ(line.prev, nullptr);
     EXPECT_EQ(line.next, nullptr);
@@ -67,17 +67,17 @@ TEST(TextLine, GrowsByTwoHundredOverItsCapacityKeepingItsBytes)
     // Blocks report exactly what was asked for in the native build, and under Windows when the
     // heap does the same; the rule is checked against whatever the first block reports.
     TextLine line;
-    const int first = line.capacity;
+    const int first = line.Capacity();
     std::string expected;
     for (int i = 0; i < first - 1; ++i) {
         char b = static_cast<char>('a' + i % 26);
         line.AppendByte(b);
         expected += b;
     }
-    EXPECT_EQ(line.capacity, first) << "the first block holds capacity - 1 bytes";
+    EXPECT_EQ(line.Capacity(), first) << "the first block holds capacity - 1 bytes";
     line.AppendByte('!');
     expected += '!';
-    EXPECT_GE(line.capacity, first + 200);
+    EXPECT_GE(line.Capacity(), first + 200);
     EXPECT_EQ(TextOf(line), expected);
     ExpectTerminated(line);
 }
@@ -87,17 +87,17 @@ TEST(TextLine, GrowthBoundariesWhenBlocksAreExactlyTheSizeAsked)
 {
     ResetTestHooks();
     TextLine line;
-    EXPECT_EQ(line.capacity, 200);
+    EXPECT_EQ(line.Capacity(), 200);
     for (int i = 0; i < 199; ++i)
         line.AppendByte('a');
-    EXPECT_EQ(line.capacity, 200);
+    EXPECT_EQ(line.Capacity(), 200);
     line.AppendByte('b');
-    EXPECT_EQ(line.capacity, 400);
+    EXPECT_EQ(line.Capacity(), 400);
     for (int i = 200; i < 399; ++i)
         line.AppendByte('c');
-    EXPECT_EQ(line.capacity, 400);
+    EXPECT_EQ(line.Capacity(), 400);
     line.AppendByte('d');
-    EXPECT_EQ(line.capacity, 600);
+    EXPECT_EQ(line.Capacity(), 600);
     EXPECT_EQ(line.length, 400);
     EXPECT_EQ(line.text[199], 'b');
     EXPECT_EQ(line.text[399], 'd');
@@ -108,12 +108,12 @@ TEST(TextLine, CapacityIsWhatTheSystemReportsNotWhatWasAsked)
     ResetTestHooks();
     SetBlockSlack(16);
     TextLine line;
-    EXPECT_EQ(line.capacity, 216);
+    EXPECT_EQ(line.Capacity(), 216);
     for (int i = 0; i < 215; ++i)
         line.AppendByte('a');
-    EXPECT_EQ(line.capacity, 216);
+    EXPECT_EQ(line.Capacity(), 216);
     line.AppendByte('a');
-    EXPECT_EQ(line.capacity, 432);
+    EXPECT_EQ(line.Capacity(), 432);
     ResetTestHooks();
 }
 
@@ -128,7 +128,7 @@ TEST(TextLine, AFailedGrowthChangesNothingAndTellsTheCaller)
     EXPECT_FALSE(line.InsertByte(5, 'c'));
     EXPECT_FALSE(line.AppendBytes("de", 2));
     EXPECT_EQ(line.length, 199);
-    EXPECT_EQ(line.capacity, 200);
+    EXPECT_EQ(line.Capacity(), 200);
     EXPECT_EQ(TextOf(line), std::string(199, 'a'));
     EXPECT_EQ(LastSystemError(), OutOfMemoryError);
     EXPECT_EQ(SystemErrorCount(), 0) << "a line never shows a box: its caller may hold the lock";
@@ -188,15 +188,15 @@ TEST(TextLine, SetTextReplacesTheBytesAndClearsTheRestOfTheBlock)
         line.AppendByte('x');
     line.SetText("abc", 3);
     EXPECT_EQ(TextOf(line), "abc");
-    for (int i = 3; i < line.capacity; ++i)
+    for (int i = 3; i < line.Capacity(); ++i)
         ASSERT_EQ(line.text[i], 0) << "at " << i;
 
-    const int old = line.capacity;
+    const int old = line.Capacity();
     std::string fill(static_cast<size_t>(old), 'y');
     line.SetText(fill.data(), old);
-    EXPECT_GE(line.capacity, old + 200);
+    EXPECT_GE(line.Capacity(), old + 200);
     EXPECT_EQ(TextOf(line), fill);
-    for (int i = old; i < line.capacity; ++i)
+    for (int i = old; i < line.Capacity(); ++i)
         ASSERT_EQ(line.text[i], 0) << "at " << i;
 }
 
@@ -242,7 +242,7 @@ TEST(TextLine, AppendingARunGivesTheSameLineAsAppendingEachByte)
             bytewise.AppendByte(b);
         ASSERT_TRUE(runwise.AppendBytes(run.data(), static_cast<int>(run.size())));
         ASSERT_EQ(TextOf(runwise), TextOf(bytewise)) << "after " << round + 1 << " runs";
-        ASSERT_GE(runwise.capacity, runwise.length + 1);
+        ASSERT_GE(runwise.Capacity(), runwise.length + 1);
     }
     EXPECT_TRUE(runwise.AppendBytes("", 0));
     EXPECT_EQ(TextOf(runwise), TextOf(bytewise));

@@ -158,7 +158,7 @@ TEST_F(CharInput, OverwriteReplacesWholeCharactersButNeverTheLineEnd)
 TEST_F(CharInput, WhatALineHasNoRoomForIsDroppedWithTheRestAndReportedToTheCaller)
 {
     Document(std::string(199, 'a'), 100);
-    ASSERT_EQ(View.firstLine->capacity, 200);
+    ASSERT_EQ(View.firstLine->Capacity(), 200);
     FailAllocationsAfter(0);
     unsigned long error = 0;
     EXPECT_FALSE(InsertText("x\r", 2, &error));
