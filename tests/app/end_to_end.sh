@@ -206,6 +206,9 @@ fi
 
 "$root/scripts/wine-run" reg delete 'HKCU\Software\Vandrel\Tessary' /f >/dev/null 2>&1 || true
 if [ "$failures" -gt 0 ]; then
+  # What Wine said of the program (a crash, say) is the first clue to a failed check.
+  echo "end_to_end: the end of the programs' Wine log:" >&2
+  tail -n 40 "$work/wine.log" >&2 || true
   echo "end_to_end: $failures check(s) failed" >&2
   exit 1
 fi
