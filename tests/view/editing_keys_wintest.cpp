@@ -8,6 +8,7 @@
 #include "view/selection.h"
 #include "view/viewport.h"
 #include "tests/test_support.h"
+#include "tests/view/edit_view_fixture.h"
 
 #include <gtest/gtest.h>
 #include "tests/window_support.h"
@@ -21,34 +22,12 @@ namespace {
 
 using Lines = std::vector<std::string>;
 
-class EditingKeys : public ::testing::Test {
+class EditingKeys : public EditViewTest {
 protected:
-    void SetUp() override
-    {
-        ResetEditor();
-        const char* className = PlainWindowClass("Tessary editing keys test");
-        parent = CreateWindowExA(0, className, "", WS_POPUP | WS_VISIBLE, 0, 0, 400, 300, nullptr, nullptr,
-                                 GetModuleHandleA(nullptr), nullptr);
-        ASSERT_NE(parent, nullptr);
-        CreateEditWindow(parent);
-        ASSERT_NE(View.hwnd, nullptr);
-        MoveWindow(View.hwnd, 0, 0, 300 + GetSystemMetrics(SM_CXVSCROLL), 200 + GetSystemMetrics(SM_CYHSCROLL), TRUE);
-        ASSERT_EQ(View.clientWidth, 300);
-        ASSERT_EQ(View.clientHeight, 200);
-    }
-
     void TearDown() override
     {
         Modifiers(false, false);
-        DestroyWindow(parent);
-        ResetEditor();
-    }
-
-    void Document(const Lines& texts)
-    {
-        DestroyLines(View.firstLine);
-        View.firstLine = MakeLines(texts);
-        ResetView();
+        EditViewTest::TearDown();
     }
 
     // The thread's keyboard state is what the view reads for Shift and Ctrl.
@@ -90,8 +69,6 @@ protected:
         GetScrollInfo(View.hwnd, bar, &info);
         return info.nMax;
     }
-
-    HWND parent = nullptr;
 };
 
 TEST_F(EditingKeys, BackspaceTakesWholeCharactersAndJoinsLinesAtTheirStart)
