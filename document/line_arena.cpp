@@ -108,13 +108,15 @@ long Claim(std::size_t size)
     return static_cast<long>(size) + 1;
 }
 
-ArenaChunk* MakeChunk(std::size_t size)
+// A chunk of size from memory, or from the system when memory is null.
+ArenaChunk* MakeChunk(std::size_t size, char* memory)
 {
     if ((size >> GranuleBits) > MaxGranules) {
         SetSystemError(OutOfMemoryError);
         return nullptr;
     }
-    char* memory = AllocChunk(size);
+    if (memory == nullptr)
+        memory = AllocChunk(size);
     if (memory == nullptr)
         return nullptr;
     ArenaChunk* chunk = new (memory) ArenaChunk();
@@ -144,7 +146,10 @@ void Leave(ArenaChunk* chunk, long count)
 
 }
 
-LineArena::LineArena() : chunk(nullptr), low(nullptr), high(nullptr), made(0), nextSize(ChunkAlignment) {}
+LineArena::LineArena()
+    : chunk(nullptr), low(nullptr), high(nullptr), made(0), nextSize(ChunkAlignment), supply(LargestChunk)
+{
+}
 
 LineArena::~LineArena()
 {
@@ -152,6 +157,12 @@ LineArena::~LineArena()
 }
 
 void LineArena::Release()
+{
+    supply.Stop();
+    LeaveChunk();
+}
+
+void LineArena::LeaveChunk()
 {
     if (chunk != nullptr)
         Leave(chunk, Claim(chunk->size) - made);
@@ -169,10 +180,10 @@ bool LineArena::Room(std::size_t bytes, std::size_t records)
     std::size_t size = nextSize;
     while (size < need)
         size += ChunkAlignment;
-    ArenaChunk* next = MakeChunk(size);
+    ArenaChunk* next = MakeChunk(size, size == supply.Size() ? supply.Take() : nullptr);
     if (next == nullptr)
         return false;
-    Release();
+    LeaveChunk();
     chunk = next;
     made = 0;
     low = reinterpret_cast<char*>(next) + sizeof(ArenaChunk);

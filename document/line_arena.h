@@ -9,6 +9,8 @@
 // An arena is used by one thread at a time; its lines, like all lines, by whoever holds the
 // document lock. Chunks are found from any address without a lock.
 #pragma once
+#include "document/chunk_supply.h"
+
 #include <cstddef>
 
 class TextLine;
@@ -36,12 +38,14 @@ private:
     LineArena& operator=(const LineArena&);
 
     bool Room(std::size_t bytes, std::size_t records);
+    void LeaveChunk();
 
     ArenaChunk* chunk;
     char* low;   // where the next line's bytes go, growing up
     char* high;  // below the last record made, growing down
     long made;   // records and lines' bytes put in the chunk so far
     std::size_t nextSize;
+    ChunkSupply supply;  // chunks of the largest size, once a reading comes to them
 };
 
 // The longest line whose bytes GiveBytes takes.

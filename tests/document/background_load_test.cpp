@@ -383,6 +383,42 @@ TEST_F(BackgroundLoadTest, NoMemoryForTheLinesMidLoadKeepsWhatWasReadAndEndsItOn
     EXPECT_EQ(ChunkBytesInUse(), before);
 }
 
+// Beyond the first megabyte the chunks are made ahead on a thread of their own.
+TEST_F(BackgroundLoadTest, AFileOfManyChunksArrivesWholeAndEveryChunkGoesWithTheDocument)
+{
+    const long before = ChunkBytesInUse();
+    Lines lines = MakeFileLines(120000, 60);
+    ASSERT_TRUE(Open(Joined(lines, "\r\n")));
+    ASSERT_TRUE(WaitForLoad());
+    EXPECT_TRUE(reports.complete);
+    EXPECT_EQ(LinesOf(View.firstLine), lines);
+    EXPECT_TRUE(ListIsWhole(View.firstLine));
+    DiscardLines(View);
+    EXPECT_EQ(ChunkBytesInUse(), before);
+}
+
+TEST_F(BackgroundLoadTest, NoMemoryWhileChunksAreMadeAheadStillKeepsWhatWasReadAndEndsItOnce)
+{
+    Lines lines = MakeFileLines(200000, 60);
+    const long before = ChunkBytesInUse();
+    // The chunks up to the largest take 960 KB; then some of a megabyte each, made ahead.
+    LimitChunkBytes(before + 5 * 1024 * 1024);
+    ASSERT_TRUE(Open(Joined(lines, "\n")));
+    ASSERT_TRUE(WaitForLoad());
+    EXPECT_EQ(reports.ended, 1);
+    EXPECT_FALSE(reports.complete);
+    EXPECT_EQ(reports.error, OutOfMemoryError);
+    Lines loaded = LinesOf(View.firstLine);
+    ASSERT_GT(loaded.size(), 20000u);
+    ASSERT_LT(loaded.size(), lines.size());
+    for (size_t i = 0; i + 1 < loaded.size(); ++i)
+        ASSERT_EQ(loaded[i], lines[i]) << "line " << i;
+    EXPECT_EQ(lines[loaded.size() - 1].compare(0, loaded.back().size(), loaded.back()), 0);
+    EXPECT_TRUE(ListIsWhole(View.firstLine));
+    DiscardLines(View);
+    EXPECT_EQ(ChunkBytesInUse(), before);
+}
+
 TEST_F(BackgroundLoadTest, ADocumentDiscardedWhileHalfItsLinesLiveInTheArenaGivesBackEveryChunk)
 {
     const long before = ChunkBytesInUse();
