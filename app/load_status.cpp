@@ -63,6 +63,7 @@ LRESULT CALLBACK ProgressProc(HWND window, UINT message, WPARAM wParam, LPARAM l
 {
     if (message == ShowProgressMessage) {
         ShowPendingTexts();
+        LayoutArrivedLines();
         return 0;
     }
     return DefWindowProcA(window, message, wParam, lParam);
@@ -130,7 +131,7 @@ void EndLoad(bool complete, unsigned long error)
         return;
     // The end is posted after the last text's message, so this finds none left; it is cheap.
     ShowPendingTexts();
-    Relayout();
+    LayoutArrivedLines();
     if (complete) {
         RepaintView();
         ShowStatus(LoadDoneText);

@@ -21,6 +21,9 @@ namespace {
 
 std::atomic<bool> Loading{false};
 std::atomic<bool> WorkerDone{false};
+std::atomic<unsigned> Loads{0};
+// Under the document lock.
+TextLine* OpenLine = nullptr;
 
 // Lines are read in batches, each built as a chain of its own that nobody else can see, so
 // the lock is taken once a batch rather than once a line.
@@ -101,12 +104,24 @@ void Report(int completed, char* text, int size)
 
 bool StartLoader(EditView& view)
 {
+    {
+        DocumentGuard guard;
+        OpenLine = view.firstLine;
+    }
+    ++Loads;
     WorkerDone = false;
     Loading = true;
     if (StartThread(LoaderThread, &view))
         return true;
     Loading = false;
+    DocumentGuard guard;
+    OpenLine = nullptr;
     return false;
+}
+
+unsigned LoadsStarted()
+{
+    return Loads;
 }
 
 bool LoadInProgress()
@@ -123,6 +138,13 @@ void FinishLoad()
 {
     WorkerDone = false;
     Loading = false;
+    DocumentGuard guard;
+    OpenLine = nullptr;
+}
+
+TextLine* LineBeingLoaded()
+{
+    return OpenLine;
 }
 
 void LoaderThread(void* editor)
@@ -163,6 +185,8 @@ void LoaderThread(void* editor)
             attached = Attach(*open, batch);
             if (attached == nullptr)
                 error = LastSystemError();
+            else
+                OpenLine = attached;
         }
         if (attached == nullptr) {
             reader.Stop(error);

@@ -5,6 +5,7 @@
 #pragma once
 
 class EditView;
+class TextLine;
 
 const int LoadThreshold = 300 * 1024;
 
@@ -19,6 +20,9 @@ extern void (*LoadEnded)(bool complete, unsigned long error);
 
 // Starts the worker on view; false (and no load in progress) when no thread could be started.
 bool StartLoader(EditView& view);
+// How many loads StartLoader has started, so that what was kept of one load is not taken for
+// another's.
+unsigned LoadsStarted();
 // True from StartLoader until FinishLoad.
 bool LoadInProgress();
 // True once the worker has done its last work on the document, until FinishLoad: only then may
@@ -26,6 +30,11 @@ bool LoadInProgress();
 bool LoadReadToEnd();
 // Called by the window once it has laid out the loaded document: commands may change it again.
 void FinishLoad();
+
+// While a load runs, the line the worker fills next: the document's last line when the worker
+// last held the lock. It only moves towards the end. The lines before it are whole, and only the
+// window's thread changes them. Null when no load runs. Read with the document lock held.
+TextLine* LineBeingLoaded();
 
 // The worker's procedure, taking the editor record.
 void LoaderThread(void* editor);

@@ -1,5 +1,6 @@
 #include "document/text_edit.h"
 #include "document/byte_search.h"
+#include "document/line_arena.h"
 #include "document/text_line.h"
 #include "platform/platform.h"
 
@@ -23,24 +24,48 @@ int NextBreak(const char* bytes, int at, int count, int* breakLength)
     return static_cast<int>(lf - bytes);
 }
 
+// Below this many bytes the lines an edit makes come from the heap, one each: an arena's first
+// chunk is 64 KB, too much for the line of an Enter.
+const int ArenaEditBytes = 64 * 1024;
+
+// A line of bytes, and tail after them, for MakeLines.
+TextLine* MakeLine(LineArena* arena, const char* bytes, int count, const char* tail, int tailLength)
+{
+    TextLine* line = arena != nullptr ? arena->NewLine() : new (std::nothrow) TextLine;
+    if (line == nullptr) {
+        SetSystemError(OutOfMemoryError);
+        return nullptr;
+    }
+    bool filled = arena != nullptr && tailLength == 0
+                      ? arena->GiveBytes(*line, bytes, count)
+                      : line->Reserve(count + tailLength) && line->AppendBytes(bytes, count) &&
+                            line->AppendBytes(tail, tailLength);
+    if (filled)
+        return line;
+    unsigned long error = LastSystemError();
+    delete line;
+    SetSystemError(error);
+    return nullptr;
+}
+
 // The lines that the bytes after the first break make, the last followed by tail; the first of
 // them comes back, and *last is the last. Null, with nothing left behind, when memory runs out.
+// Many lines come from an arena, as the lines of a file do: a large paste or undo costs what
+// reading them would, not an allocation and 200 spare bytes a line.
 TextLine* MakeLines(const char* bytes, int at, int count, const char* tail, int tailLength, TextLine** last,
                     int* made)
 {
+    LineArena arena;
+    LineArena* from = count - at >= ArenaEditBytes ? &arena : nullptr;
     TextLine* first = nullptr;
     TextLine* previous = nullptr;
     *made = 0;
     while (at <= count) {
         int breakLength = 0;
         int stop = NextBreak(bytes, at, count, &breakLength);
-        int extra = stop == count ? tailLength : 0;
-        TextLine* line = new (std::nothrow) TextLine;
-        bool filled = line != nullptr && line->Reserve(stop - at + extra) && line->AppendBytes(bytes + at, stop - at) &&
-                      line->AppendBytes(tail, extra);
-        if (!filled) {
-            unsigned long error = line == nullptr ? OutOfMemoryError : LastSystemError();
-            delete line;
+        TextLine* line = MakeLine(from, bytes + at, stop - at, tail, stop == count ? tailLength : 0);
+        if (line == nullptr) {
+            unsigned long error = LastSystemError();
             DestroyLines(first);
             SetSystemError(error);
             return nullptr;

@@ -122,13 +122,9 @@ bool ReadDocument(EditView& view, unsigned long* error)
     view.firstLine = line;
     // A large file is read by the worker, which opens it again; the document meanwhile holds
     // the one empty line. Without a worker it is read here, as a small one is.
-    if (std::fseek(stream, 0, SEEK_END) == 0) {
-        long size = std::ftell(stream);
-        std::fseek(stream, 0, SEEK_SET);
-        if (size > LoadThreshold && StartLoader(view)) {
-            fclose(stream);
-            return true;
-        }
+    if (StreamLength(stream) > LoadThreshold && StartLoader(view)) {
+        fclose(stream);
+        return true;
     }
     LineArena arena;
     LineReader reader(stream, arena);

@@ -42,6 +42,9 @@ bool CreateNewFile(const char* path);
 // The full path of name (resolved against the current directory and drive) in full, which holds
 // 260 bytes. False, with the system's error set, when it does not fit or cannot be made.
 bool FullPath(const char* name, char* full);
+// The length of the file a stream reads, which may be beyond what a long holds; -1 when the
+// system cannot tell. The stream's position does not change.
+long long StreamLength(FILE* stream);
 // Writes the stream's buffers through to the disk.
 bool FlushStream(FILE* stream);
 // Puts the file source in place of target, both full paths (ReplaceFileA refuses a relative name

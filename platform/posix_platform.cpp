@@ -279,6 +279,17 @@ bool FullPath(const char* name, char* full)
     return true;
 }
 
+long long StreamLength(FILE* stream)
+{
+    long here = ftell(stream);
+    if (here < 0 || fseek(stream, 0, SEEK_END) != 0)
+        return -1;
+    long size = ftell(stream);
+    if (fseek(stream, here, SEEK_SET) != 0)
+        return -1;
+    return size;
+}
+
 bool FlushStream(FILE* stream)
 {
     if (fflush(stream) != 0)

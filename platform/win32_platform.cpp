@@ -134,6 +134,11 @@ bool FullPath(const char* name, char* full)
     return true;
 }
 
+long long StreamLength(FILE* stream)
+{
+    return _filelengthi64(_fileno(stream));
+}
+
 bool FlushStream(FILE* stream)
 {
     return fflush(stream) == 0 && _commit(_fileno(stream)) == 0;

@@ -1,11 +1,13 @@
 #include <windows.h>
 #include "view/viewport.h"
+#include "document/background_load.h"
 #include "document/document_lock.h"
 #include "document/editor_record.h"
 #include "document/text_line.h"
 #include "layout/paint_view.h"
 #include "platform/platform.h"
 #include "view/caret_moves.h"
+#include "view/document_layout.h"
 #include "view/input_method.h"
 #include "view/editing.h"
 #include "view/selection.h"
@@ -113,26 +115,23 @@ void ResetView()
 void Relayout()
 {
     DocumentGuard guard;
-    LayoutRect rect = {0, 0, View.clientWidth, View.clientHeight};
-    int changes = 0;
-    int changesAboveTop = 0;
-    int widest = 0;
-    for (TextLine* line = View.firstLine; line != nullptr; line = line->next) {
-        if (line == View.topLine)
-            changesAboveTop = changes;
-        LineMeasure measure = MeasureLine(*line, rect);
-        changes += measure.rowDelta;
-        if (measure.extent > widest)
-            widest = measure.extent;
-    }
-    // Rows gained or lost above the top keep vScroll on the same top row.
-    View.vScroll += changesAboveTop;
-    View.totalRows += changes;
-    View.maxLineWidth = widest;
-
-    if (View.topLine != nullptr && View.topRow > View.topLine->rowCount)
-        View.topRow = View.topLine->rowCount;
+    MeasureDocument();
     SetScrollBars();
+    InvalidateAll();
+    if (CaretMoved != nullptr)
+        CaretMoved();
+}
+
+void LayoutArrivedLines()
+{
+    bool ended = LoadReadToEnd();
+    if (!MeasureArrivedLines() && !ended)
+        return;
+    // The totals are this thread's own; the loader need not wait while the bars are drawn.
+    SetScrollBars();
+    if (!ended)
+        return;
+    DocumentGuard guard;
     InvalidateAll();
     if (CaretMoved != nullptr)
         CaretMoved();

@@ -21,6 +21,9 @@ void ShowEmptyDocument();
 void ResetView();
 // Re-measures every line, adds the row changes to the totals and sets both scroll bars.
 void Relayout();
+// While a load runs, measures the lines it added since the last measuring and sets the scroll
+// bars; once it has read to the end, measures the rest and repaints, as Relayout would.
+void LayoutArrivedLines();
 // Scrolls by up to n display rows (positive towards the end), stopping at the document's ends.
 void ScrollRows(int n);
 // Scrolls by up to n cells (positive to the right) within the horizontal scroll bar's range.

@@ -107,6 +107,47 @@ TEST_F(TextEdit, AnEditThatCannotGetMemoryChangesNothing)
     ASSERT_TRUE(done);
     EXPECT_EQ(LinesOf(View.firstLine), (Lines{"firstnew", "lines", std::string(500, 'y'), "end" + std::string(200, 'x')}));
 }
+
+// A large paste or undo makes its lines in an arena, as reading a file does; without its chunks
+// the edit fails whole, and what it made goes back.
+TEST_F(TextEdit, ManyLinesAtOnceComeFromChunksAndFailWholeWithoutThem)
+{
+    Lines pasted;
+    std::string bytes = "head";
+    for (int i = 0; i < 30000; ++i) {
+        pasted.push_back(std::to_string(i) + std::string(static_cast<size_t>(i % 41), 'p'));
+        bytes += "\r\n" + pasted.back();
+    }
+    const Lines before = {"ab", "cd"};
+    const long chunksBefore = ChunkBytesInUse();
+    for (long room : {0L, 64L * 1024, 960L * 1024}) {
+        Document(before);
+        LimitChunkBytes(chunksBefore + room);
+        SetSystemError(0);
+        EXPECT_FALSE(Replace(0, 1, 1, 1, bytes)) << room;
+        EXPECT_EQ(LastSystemError(), OutOfMemoryError);
+        EXPECT_EQ(LinesOf(View.firstLine), before);
+        EXPECT_EQ(ChunkBytesInUse(), chunksBefore);
+        ResetTestHooks();
+    }
+    Document(before);
+    ASSERT_TRUE(Replace(0, 1, 1, 1, bytes));
+    EXPECT_GT(ChunkBytesInUse(), chunksBefore);
+    Lines after = {"ahead"};
+    after.insert(after.end(), pasted.begin(), pasted.end());
+    after.back() += "d";
+    EXPECT_EQ(LinesOf(View.firstLine), after);
+    EXPECT_EQ(change.linesAdded, 30000);
+    EXPECT_EQ(end.lineIndex, 30000);
+    // The lines read as a file's do: exactly their bytes until an edit needs more.
+    TextLine* second = View.firstLine->next;
+    EXPECT_EQ(second->Capacity(), second->length + 1);
+    ASSERT_TRUE(second->AppendBytes("grown", 5));
+    EXPECT_EQ(std::string(second->text, static_cast<size_t>(second->length)), pasted[0] + "grown");
+    DestroyLines(View.firstLine);
+    View.firstLine = nullptr;
+    EXPECT_EQ(ChunkBytesInUse(), chunksBefore);
+}
 #endif
 
 TEST_F(TextEdit, CopiesJoinLinesWithTheBreakAskedFor)

@@ -101,6 +101,30 @@ TEST_F(TextFileTest, EveryLineReadHoldsExactlyItsBytesAndTheTerminator)
     EXPECT_EQ(LinesOf(view.firstLine)[1], "xb");
 }
 
+// A file too large for a long (32 bits on Windows) must still be seen as large, or it would be
+// read at once on the window's thread instead of by the loader.
+TEST_F(TextFileTest, TheLengthOfAFileBeyondFourGigabytesIsKnown)
+{
+    const long long length = 5LL * 1024 * 1024 * 1024 + 3;
+    std::string path = PathOf("sparse.txt");
+    FILE* stream = OpenStream(path.c_str(), "wb");
+    ASSERT_NE(stream, nullptr);
+#ifdef _WIN32
+    bool placed = _fseeki64(stream, length - 1, SEEK_SET) == 0;
+#else
+    bool placed = fseek(stream, static_cast<long>(length - 1), SEEK_SET) == 0;
+#endif
+    bool written = placed && fputc('\n', stream) != EOF;
+    fclose(stream);
+    ASSERT_TRUE(written);
+    stream = OpenStream(path.c_str(), "rb");
+    ASSERT_NE(stream, nullptr);
+    EXPECT_EQ(StreamLength(stream), length);
+    EXPECT_EQ(fgetc(stream), 0) << "the stream still reads from its start";
+    fclose(stream);
+    RemoveFile(path.c_str());
+}
+
 TEST_F(TextFileTest, SavingWritesTheChosenTerminatorBetweenLines)
 {
     EXPECT_EQ(Save({"a", "b", ""}, "\r\n"), "a\r\nb\r\n");
