@@ -154,6 +154,39 @@ protected:
         return !LoadInProgress();
     }
 
+#ifndef _WIN32
+    // The load of lines has ended once, incomplete for want of memory, keeping more than atLeast
+    // of the file's first lines whole and the start of the next.
+    void ExpectCutShortForMemory(const Lines& lines, size_t atLeast)
+    {
+        EXPECT_EQ(SystemErrorCount(), 0) << "the window shows the box once, after the load";
+        EXPECT_EQ(reports.ended, 1);
+        EXPECT_FALSE(reports.complete);
+        EXPECT_EQ(reports.error, OutOfMemoryError);
+        Lines loaded = LinesOf(View.firstLine);
+        ASSERT_GT(loaded.size(), atLeast);
+        ASSERT_LT(loaded.size(), lines.size());
+        for (size_t i = 0; i + 1 < loaded.size(); ++i)
+            ASSERT_EQ(loaded[i], lines[i]) << "line " << i;
+        EXPECT_EQ(lines[loaded.size() - 1].compare(0, loaded.back().size(), loaded.back()), 0)
+            << "the last line holds the start of the file's line";
+        EXPECT_TRUE(ListIsWhole(View.firstLine));
+    }
+
+    // The same with the arena's chunks limited to room bytes more than now; every chunk must go
+    // with the document.
+    void ExpectChunkLimitCutsShort(const Lines& lines, const char* ending, long room, size_t atLeast)
+    {
+        const long before = ChunkBytesInUse();
+        LimitChunkBytes(before + room);
+        ASSERT_TRUE(Open(Joined(lines, ending)));
+        ASSERT_TRUE(WaitForLoad());
+        ExpectCutShortForMemory(lines, atLeast);
+        DiscardLines(View);
+        EXPECT_EQ(ChunkBytesInUse(), before);
+    }
+#endif
+
     Reports reports;
     std::string folder;
 };
@@ -347,40 +380,13 @@ TEST_F(BackgroundLoadTest, ALineThatCannotGrowEndsTheLoadIncompleteWithoutABoxOf
     FailAllocationsAfter(4);
     ASSERT_TRUE(Open(Joined(lines, "\r\n")));
     ASSERT_TRUE(WaitForLoad());
-    EXPECT_EQ(SystemErrorCount(), 0) << "the window shows the box once, after the load";
-    EXPECT_EQ(reports.ended, 1);
-    EXPECT_FALSE(reports.complete);
-    EXPECT_EQ(reports.error, OutOfMemoryError);
-    Lines loaded = LinesOf(View.firstLine);
-    ASSERT_LT(loaded.size(), lines.size());
-    for (size_t i = 0; i + 1 < loaded.size(); ++i)
-        ASSERT_EQ(loaded[i], lines[i]) << "line " << i;
-    EXPECT_EQ(lines[loaded.size() - 1].compare(0, loaded.back().size(), loaded.back()), 0)
-        << "the last line holds the start of the file's line";
-    EXPECT_TRUE(ListIsWhole(View.firstLine));
+    ExpectCutShortForMemory(lines, 0);
 }
 
 TEST_F(BackgroundLoadTest, NoMemoryForTheLinesMidLoadKeepsWhatWasReadAndEndsItOnce)
 {
-    Lines lines = MakeFileLines(3000, 450);
-    const long before = ChunkBytesInUse();
     // The arena's chunks grow from 64 KB, doubling: the first three fit, the fourth does not.
-    LimitChunkBytes(before + 512 * 1024);
-    ASSERT_TRUE(Open(Joined(lines, "\r\n")));
-    ASSERT_TRUE(WaitForLoad());
-    EXPECT_EQ(SystemErrorCount(), 0) << "the window shows the box once, after the load";
-    EXPECT_EQ(reports.ended, 1);
-    EXPECT_FALSE(reports.complete);
-    EXPECT_EQ(reports.error, OutOfMemoryError);
-    Lines loaded = LinesOf(View.firstLine);
-    ASSERT_GT(loaded.size(), 500u);
-    ASSERT_LT(loaded.size(), lines.size());
-    for (size_t i = 0; i + 1 < loaded.size(); ++i)
-        ASSERT_EQ(loaded[i], lines[i]) << "line " << i;
-    EXPECT_EQ(lines[loaded.size() - 1].compare(0, loaded.back().size(), loaded.back()), 0);
-    EXPECT_TRUE(ListIsWhole(View.firstLine));
-    DiscardLines(View);
-    EXPECT_EQ(ChunkBytesInUse(), before);
+    ExpectChunkLimitCutsShort(MakeFileLines(3000, 450), "\r\n", 512 * 1024, 500);
 }
 
 // Beyond the first megabyte the chunks are made ahead on a thread of their own.
@@ -399,24 +405,8 @@ TEST_F(BackgroundLoadTest, AFileOfManyChunksArrivesWholeAndEveryChunkGoesWithThe
 
 TEST_F(BackgroundLoadTest, NoMemoryWhileChunksAreMadeAheadStillKeepsWhatWasReadAndEndsItOnce)
 {
-    Lines lines = MakeFileLines(200000, 60);
-    const long before = ChunkBytesInUse();
     // The chunks up to the largest take 960 KB; then some of a megabyte each, made ahead.
-    LimitChunkBytes(before + 5 * 1024 * 1024);
-    ASSERT_TRUE(Open(Joined(lines, "\n")));
-    ASSERT_TRUE(WaitForLoad());
-    EXPECT_EQ(reports.ended, 1);
-    EXPECT_FALSE(reports.complete);
-    EXPECT_EQ(reports.error, OutOfMemoryError);
-    Lines loaded = LinesOf(View.firstLine);
-    ASSERT_GT(loaded.size(), 20000u);
-    ASSERT_LT(loaded.size(), lines.size());
-    for (size_t i = 0; i + 1 < loaded.size(); ++i)
-        ASSERT_EQ(loaded[i], lines[i]) << "line " << i;
-    EXPECT_EQ(lines[loaded.size() - 1].compare(0, loaded.back().size(), loaded.back()), 0);
-    EXPECT_TRUE(ListIsWhole(View.firstLine));
-    DiscardLines(View);
-    EXPECT_EQ(ChunkBytesInUse(), before);
+    ExpectChunkLimitCutsShort(MakeFileLines(200000, 60), "\n", 5 * 1024 * 1024, 20000);
 }
 
 TEST_F(BackgroundLoadTest, ADocumentDiscardedWhileHalfItsLinesLiveInTheArenaGivesBackEveryChunk)
