@@ -124,9 +124,16 @@ void Relayout()
 
 void LayoutArrivedLines()
 {
+    // Drawing the bars costs a round trip to the display and work in the system's heap; a few
+    // times a second show the document growing well enough.
+    static DWORD lastBars = 0;
     bool ended = LoadReadToEnd();
     if (!MeasureArrivedLines() && !ended)
         return;
+    DWORD now = GetTickCount();
+    if (!ended && now - lastBars < 250)
+        return;
+    lastBars = now;
     // The totals are this thread's own; the loader need not wait while the bars are drawn.
     SetScrollBars();
     if (!ended)

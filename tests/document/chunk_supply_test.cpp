@@ -19,7 +19,8 @@ const std::size_t Size = 2 * ChunkAlignment;
 // The next ready chunk, waiting up to ten seconds for the supply's thread.
 char* TakeWaiting(ChunkSupply& supply)
 {
-    for (int waited = 0; waited < 10000; ++waited) {
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (std::chrono::steady_clock::now() < deadline) {
         if (char* chunk = supply.Take())
             return chunk;
         std::this_thread::sleep_for(std::chrono::milliseconds(1));

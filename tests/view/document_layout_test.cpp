@@ -62,7 +62,8 @@ protected:
     void TearDown() override
     {
         // The worker is done with the hooks once it has reported the end.
-        for (int waited = 0; waited < 60000 && LoadInProgress() && Ended == 0; ++waited)
+        auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+        while (LoadInProgress() && Ended == 0 && std::chrono::steady_clock::now() < deadline)
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
         FinishLoad();
         ResetEditor();
@@ -87,9 +88,11 @@ protected:
     int MeasureUntilRead()
     {
         int passes = 0;
-        for (int waited = 0; waited < 60000 && Ended == 0; ++waited) {
+        // Windows sleeps for a millisecond at least, or not at all: the wait is by the clock.
+        auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+        while (Ended == 0 && std::chrono::steady_clock::now() < deadline) {
             passes += MeasureArrivedLines() ? 1 : 0;
-            std::this_thread::sleep_for(std::chrono::microseconds(200));
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
         }
         EXPECT_TRUE(LoadReadToEnd());
         EXPECT_TRUE(MeasureArrivedLines());
@@ -131,7 +134,8 @@ TEST_P(DocumentLayoutTest, LinesMeasuredAsTheyArriveAddUpToTheWholeDocument)
 TEST_P(DocumentLayoutTest, ATopAmongLinesNotYetMeasuredKeepsItsRow)
 {
     StartLoad(FileBytes(150000));
-    for (int waited = 0; waited < 60000; ++waited) {
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (std::chrono::steady_clock::now() < deadline) {
         {
             DocumentGuard guard;
             TextLine* loading = LineBeingLoaded();
@@ -142,7 +146,7 @@ TEST_P(DocumentLayoutTest, ATopAmongLinesNotYetMeasuredKeepsItsRow)
                 break;
             }
         }
-        std::this_thread::sleep_for(std::chrono::microseconds(100));
+        std::this_thread::yield();
     }
     ASSERT_NE(View.topLine, View.firstLine);
     MeasureUntilRead();
