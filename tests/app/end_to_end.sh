@@ -19,7 +19,16 @@ cleanup() {
 }
 trap cleanup EXIT
 
-fail() { echo "FAILED: $*" >&2; failures=$((failures + 1)); }
+# A failure also lists the windows on the display, with where they are, to tell a click that
+# missed from a program that did not answer.
+fail() {
+  echo "FAILED: $*" >&2
+  failures=$((failures + 1))
+  local id
+  for id in $(xdotool search --onlyvisible --name '.' 2>/dev/null | head -n 12); do
+    echo "  window $id [$(xdotool getwindowname "$id" 2>/dev/null)] $(xdotool getwindowgeometry "$id" 2>/dev/null | tr '\n' ' ')" >&2
+  done
+}
 check_eq() { # what expected actual
   if [ "$2" == "$3" ]; then echo "ok: $1"; else fail "$1: expected [$2], got [$3]"; fi
 }
