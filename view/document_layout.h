@@ -8,8 +8,8 @@
 void MeasureDocument();
 
 // While a load runs, measures the lines from where the last measuring stopped up to the one the
-// loader fills; once the loader has read to the end, all the rest. The lines the loader will not
-// touch again are measured without the lock, so the loader is not held up; the totals are set
-// under it. The caller must not hold the lock. False when nothing was measured (no load runs, or
-// no line was added).
+// loader fills; once the loader has read to the end, all the rest. It takes the lock itself, only
+// to find where to stop and to set the totals: the lines the loader will not touch again are
+// measured without it, so the loader is not held up (unless the caller holds it). False when
+// nothing was measured (no load runs, or no line was added).
 bool MeasureArrivedLines();
