@@ -148,3 +148,14 @@ private:
     std::atomic<bool> answered{false};
     std::thread worker;
 };
+
+// The upper end of a window's scroll bar range.
+inline int ScrollBarMax(HWND window, int bar)
+{
+    SCROLLINFO info;
+    memset(&info, 0, sizeof info);
+    info.cbSize = sizeof info;
+    info.fMask = SIF_RANGE;
+    GetScrollInfo(window, bar, &info);
+    return info.nMax;
+}

@@ -61,15 +61,7 @@ protected:
         return {info.rcCaret.right - info.rcCaret.left, info.rcCaret.bottom - info.rcCaret.top};
     }
 
-    int BarMax(int bar)
-    {
-        SCROLLINFO info;
-        memset(&info, 0, sizeof info);
-        info.cbSize = sizeof info;
-        info.fMask = SIF_RANGE;
-        GetScrollInfo(View.hwnd, bar, &info);
-        return info.nMax;
-    }
+    int BarMax(int bar) { return ScrollBarMax(View.hwnd, bar); }
 
     HWND parent = nullptr;
 };

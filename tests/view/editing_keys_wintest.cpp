@@ -60,15 +60,7 @@ protected:
         return bytes;
     }
 
-    int BarMax(int bar)
-    {
-        SCROLLINFO info;
-        memset(&info, 0, sizeof info);
-        info.cbSize = sizeof info;
-        info.fMask = SIF_RANGE;
-        GetScrollInfo(View.hwnd, bar, &info);
-        return info.nMax;
-    }
+    int BarMax(int bar) { return ScrollBarMax(View.hwnd, bar); }
 };
 
 TEST_F(EditingKeys, BackspaceTakesWholeCharactersAndJoinsLinesAtTheirStart)
