@@ -6,3 +6,6 @@
 // ReplaceFileA unless a test stands in for it.
 extern BOOL(WINAPI* ReplaceFileCall)(LPCSTR replaced, LPCSTR replacement, LPCSTR backup, DWORD flags,
                                      LPVOID exclude, LPVOID reserved);
+// SetScrollInfo unless a test stands in for it: the edit view sets its scroll bars only through
+// this, so a test can count how often an edit makes it draw them.
+extern int(WINAPI* SetScrollInfoCall)(HWND window, int bar, LPCSCROLLINFO info, BOOL redraw);

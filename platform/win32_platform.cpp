@@ -45,6 +45,7 @@ unsigned __stdcall RunThread(void* start)
 }
 
 BOOL(WINAPI* ReplaceFileCall)(LPCSTR, LPCSTR, LPCSTR, DWORD, LPVOID, LPVOID) = ReplaceFileA;
+int(WINAPI* SetScrollInfoCall)(HWND, int, LPCSCROLLINFO, BOOL) = SetScrollInfo;
 
 char* AllocBlock(int size)
 {

@@ -55,6 +55,7 @@ inline void ResetEditor()
     // for it fails at once instead of starting programs.
     StartProgram = nullptr;
     ReplaceFileCall = ReplaceFileA;
+    SetScrollInfoCall = SetScrollInfo;
 #else
     ResetTestHooks();
 #endif

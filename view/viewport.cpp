@@ -6,6 +6,7 @@
 #include "document/text_line.h"
 #include "layout/paint_view.h"
 #include "platform/platform.h"
+#include "platform/win32_hooks.h"
 #include "view/caret_moves.h"
 #include "view/document_layout.h"
 #include "view/input_method.h"
@@ -28,6 +29,53 @@ bool HasWindow()
     return View.hwnd != nullptr;
 }
 
+// What each bar was last given and how it was last drawn, for the window it belongs to. Under
+// Wine drawing a scroll bar is a round trip to the display that costs milliseconds, while an edit
+// rarely changes a bar and more rarely still moves its thumb by a pixel: a bar is given new
+// values only when they change, without drawing, and drawn only when the system's own geometry
+// of it (its thumb, its arrows' and its own state) differs from what is on the screen.
+struct BarShown {
+    HWND window;
+    int max;
+    int page;
+    int pos;
+    SCROLLBARINFO drawn;
+};
+BarShown Shown[2] = {};
+
+BarShown& ShownFor(int bar)
+{
+    return Shown[bar == SB_VERT ? 1 : 0];
+}
+
+bool SameLook(const SCROLLBARINFO& a, const SCROLLBARINFO& b)
+{
+    return EqualRect(&a.rcScrollBar, &b.rcScrollBar) && a.dxyLineButton == b.dxyLineButton &&
+           a.xyThumbTop == b.xyThumbTop && a.xyThumbBottom == b.xyThumbBottom &&
+           memcmp(a.rgstate, b.rgstate, sizeof a.rgstate) == 0;
+}
+
+void ApplyBar(int bar, const SCROLLINFO& info)
+{
+    BarShown& shown = ShownFor(bar);
+    bool known = shown.window == View.hwnd;
+    SetScrollInfoCall(View.hwnd, bar, &info, FALSE);
+    SCROLLBARINFO look;
+    memset(&look, 0, sizeof look);
+    look.cbSize = sizeof look;
+    bool measured = GetScrollBarInfo(View.hwnd, bar == SB_VERT ? OBJID_VSCROLL : OBJID_HSCROLL, &look) != FALSE;
+    if (!known || !measured || !SameLook(look, shown.drawn))
+        SetScrollInfoCall(View.hwnd, bar, &info, TRUE);
+    shown.window = View.hwnd;
+    shown.drawn = look;
+}
+
+bool BarNeedsSetting(int bar, int max, int page, int pos)
+{
+    const BarShown& shown = ShownFor(bar);
+    return shown.window != View.hwnd || shown.max != max || shown.page != page || shown.pos != pos;
+}
+
 void SetBar(int bar, int max, int page, int pos)
 {
     SCROLLINFO info;
@@ -39,7 +87,30 @@ void SetBar(int bar, int max, int page, int pos)
     info.nMax = max;
     info.nPage = static_cast<UINT>(page);
     info.nPos = pos;
-    SetScrollInfo(View.hwnd, bar, &info, TRUE);
+    ApplyBar(bar, info);
+    BarShown& shown = ShownFor(bar);
+    shown.max = max;
+    shown.page = page;
+    shown.pos = pos;
+}
+
+// A scroll moves the position alone.
+void SetBarPosition(int bar, int pos)
+{
+    BarShown& shown = ShownFor(bar);
+    if (shown.window == View.hwnd && shown.pos == pos)
+        return;
+    SCROLLINFO info;
+    memset(&info, 0, sizeof info);
+    info.cbSize = sizeof info;
+    info.fMask = SIF_POS | SIF_DISABLENOSCROLL;
+    info.nPos = pos;
+    bool known = shown.window == View.hwnd;
+    ApplyBar(bar, info);
+    if (known)
+        shown.pos = pos;
+    else
+        shown.max = shown.page = shown.pos = -1;
 }
 
 void InvalidateAll()
@@ -52,10 +123,18 @@ void SetScrollBars()
 {
     if (!HasWindow())
         return;
-    HideCaret(View.hwnd);
     int pageRows = PageRows();
-    SetBar(SB_VERT, View.totalRows + pageRows - 2, pageRows, View.vScroll);
-    SetBar(SB_HORZ, View.maxLineWidth / CellWidth - 1, View.clientWidth / CellWidth, View.hScroll);
+    int rows[3] = {View.totalRows + pageRows - 2, pageRows, View.vScroll};
+    int columns[3] = {View.maxLineWidth / CellWidth - 1, View.clientWidth / CellWidth, View.hScroll};
+    bool vertical = BarNeedsSetting(SB_VERT, rows[0], rows[1], rows[2]);
+    bool horizontal = BarNeedsSetting(SB_HORZ, columns[0], columns[1], columns[2]);
+    if (!vertical && !horizontal)
+        return;
+    HideCaret(View.hwnd);
+    if (vertical)
+        SetBar(SB_VERT, rows[0], rows[1], rows[2]);
+    if (horizontal)
+        SetBar(SB_HORZ, columns[0], columns[1], columns[2]);
     ShowCaret(View.hwnd);
 }
 
@@ -65,7 +144,7 @@ void MoveContents(int bar, int pos, int dx, int dy)
     if (!HasWindow())
         return;
     HideCaret(View.hwnd);
-    SetScrollPos(View.hwnd, bar, pos, TRUE);
+    SetBarPosition(bar, pos);
     RECT update;
     SetRectEmpty(&update);
     ScrollWindowEx(View.hwnd, dx, dy, nullptr, nullptr, nullptr, &update, 0);

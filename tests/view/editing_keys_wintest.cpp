@@ -63,6 +63,35 @@ protected:
     int BarMax(int bar) { return ScrollBarMax(View.hwnd, bar); }
 };
 
+// Every SetScrollInfo the view makes, by bar, and whether it asked for the bar to be drawn.
+struct BarCalls {
+    int vertical = 0;
+    int horizontal = 0;
+    int drawn = 0;
+};
+BarCalls Calls;
+
+int WINAPI CountingSetScrollInfo(HWND window, int bar, LPCSCROLLINFO info, BOOL redraw)
+{
+    ++(bar == SB_VERT ? Calls.vertical : Calls.horizontal);
+    if (redraw)
+        ++Calls.drawn;
+    return SetScrollInfo(window, bar, info, redraw);
+}
+
+// Drawing a scroll bar is a round trip to the display: edits and moves that leave a bar as it
+// was must not set it again, and those that change its values need not draw it when its thumb
+// stays where it is on the screen.
+class QuietScrollBars : public EditingKeys {
+protected:
+    void SetUp() override
+    {
+        EditingKeys::SetUp();
+        SetScrollInfoCall = CountingSetScrollInfo;
+    }
+    void Count() { Calls = BarCalls(); }
+};
+
 TEST_F(EditingKeys, BackspaceTakesWholeCharactersAndJoinsLinesAtTheirStart)
 {
     Document({"a\x95\x5c" "b", "cd"});
@@ -179,4 +208,76 @@ TEST_F(EditingKeys, DeletingTheTopLineKeepsTheViewOnALineThatExists)
     EXPECT_LT(point.y, View.clientHeight);
 }
 
+}
+
+TEST_F(QuietScrollBars, TypingDeletingAndMovingWithinTheWindowLeaveBothBarsAlone)
+{
+    Lines lines(40, std::string(80, 'w'));
+    lines[0] = std::string(200, 'w');
+    Document(lines);
+    int vertical = BarMax(SB_VERT);
+    int horizontal = BarMax(SB_HORZ);
+    Key(VK_DOWN);
+    Count();
+    Type("abc\b");
+    Key(VK_DELETE, false, true);
+    Key(VK_RIGHT);
+    Key(VK_DOWN);
+    Key(VK_RIGHT, true);
+    Type("\x82\xa0");
+    ASSERT_TRUE(EditAndReport(UndoEdit));
+    EXPECT_EQ(Calls.vertical, 0);
+    EXPECT_EQ(Calls.horizontal, 0);
+    EXPECT_EQ(BarMax(SB_VERT), vertical);
+    EXPECT_EQ(BarMax(SB_HORZ), horizontal);
+}
+
+TEST_F(QuietScrollBars, ABreakSetsOnlyTheVerticalBarAndDrawsItOnlyWhenItsThumbMoves)
+{
+    Lines lines(2000, "short");
+    Document(lines);
+    Count();
+    Type("\r");
+    EXPECT_EQ(BarMax(SB_VERT), 2001 + 14 - 2) << "the bar's range follows the new row";
+    EXPECT_GE(Calls.vertical, 1);
+    EXPECT_EQ(Calls.horizontal, 0);
+    // One row more among two thousand moves the thumb by no pixel.
+    EXPECT_EQ(Calls.drawn, 0);
+
+    Document({"one"});
+    Count();
+    Type("\r");
+    EXPECT_EQ(BarMax(SB_VERT), 2 + 14 - 2);
+    EXPECT_EQ(Calls.horizontal, 0);
+    Count();
+    // Twenty rows in a window of fourteen: the thumb shrinks and must be drawn.
+    Type(std::string(18, '\r'));
+    EXPECT_GE(Calls.drawn, 1);
+    SCROLLBARINFO look;
+    std::memset(&look, 0, sizeof look);
+    look.cbSize = sizeof look;
+    ASSERT_TRUE(GetScrollBarInfo(View.hwnd, OBJID_VSCROLL, &look));
+    EXPECT_EQ(look.rgstate[0] & STATE_SYSTEM_UNAVAILABLE, 0u) << "the bar was enabled";
+}
+
+TEST_F(QuietScrollBars, ScrollingSetsOnlyThePositionOfTheBarItMoves)
+{
+    Lines lines(100, std::string(100, 'x'));
+    Document(lines);
+    Count();
+    SendMessageA(View.hwnd, WM_VSCROLL, SB_LINEDOWN, 0);
+    EXPECT_EQ(View.vScroll, 1);
+    EXPECT_EQ(Calls.vertical, 1 + Calls.drawn);
+    EXPECT_EQ(Calls.horizontal, 0);
+    SCROLLINFO info;
+    std::memset(&info, 0, sizeof info);
+    info.cbSize = sizeof info;
+    info.fMask = SIF_POS;
+    GetScrollInfo(View.hwnd, SB_VERT, &info);
+    EXPECT_EQ(info.nPos, 1);
+    Count();
+    // Moving the caret within the window scrolls nothing.
+    Key(VK_DOWN);
+    Key(VK_RIGHT);
+    EXPECT_EQ(Calls.vertical + Calls.horizontal, 0);
 }
