@@ -226,8 +226,8 @@ void LayoutArrivedLines()
 void AfterEdit()
 {
     DocumentGuard guard;
-    SetScrollBars();
     EnsureCaretVisible();
+    SetScrollBars();
     InvalidateAll();
     FollowCaretWhileComposing();
     if (CaretMoved != nullptr)
@@ -244,63 +244,84 @@ void RevealCaret()
         EditStateChanged();
 }
 
+namespace {
+
+// Moves the top of the view by up to n display rows, stopping at the document's ends, and
+// returns how many it moved. The window's pixels and its bar are the caller's.
+int ShiftRows(int n)
+{
+    int moved = 0;
+    TextLine* line = View.topLine;
+    if (line == nullptr)
+        return 0;
+    for (; moved < n; ++moved) {
+        if (View.topRow < line->rowCount) {
+            ++View.topRow;
+        } else if (line->next != nullptr) {
+            line = line->next;
+            ++View.topLineIndex;
+            View.topRow = 1;
+        } else {
+            break;
+        }
+    }
+    for (; moved > n; --moved) {
+        if (View.topRow > 1) {
+            --View.topRow;
+        } else if (line->prev != nullptr) {
+            line = line->prev;
+            --View.topLineIndex;
+            View.topRow = line->rowCount;
+        } else {
+            break;
+        }
+    }
+    View.topLine = line;
+    View.vScroll += moved;
+    return moved;
+}
+
+// The largest first column the horizontal bar allows: the system keeps the page within the
+// range, so a view whose widest line fits has limit 0.
+int ColumnLimit()
+{
+    int max = View.maxLineWidth / CellWidth - 1;
+    int page = View.clientWidth / CellWidth;
+    if (page <= 0)
+        return max > 0 ? max : 0;
+    return max + 1 - page > 0 ? max + 1 - page : 0;
+}
+
+// Moves the first column shown by up to n cells within the bar's range and returns how many.
+int ShiftColumns(int n)
+{
+    int target = View.hScroll + n;
+    int limit = ColumnLimit();
+    if (target > limit)
+        target = limit;
+    if (target < 0)
+        target = 0;
+    int delta = target - View.hScroll;
+    View.hScroll = target;
+    return delta;
+}
+
+}
+
 void ScrollRows(int n)
 {
     DocumentGuard guard;
-    int moved = 0;
-    TextLine* line = View.topLine;
-    if (line != nullptr) {
-        for (; moved < n; ++moved) {
-            if (View.topRow < line->rowCount) {
-                ++View.topRow;
-            } else if (line->next != nullptr) {
-                line = line->next;
-                ++View.topLineIndex;
-                View.topRow = 1;
-            } else {
-                break;
-            }
-        }
-        for (; moved > n; --moved) {
-            if (View.topRow > 1) {
-                --View.topRow;
-            } else if (line->prev != nullptr) {
-                line = line->prev;
-                --View.topLineIndex;
-                View.topRow = line->rowCount;
-            } else {
-                break;
-            }
-        }
-        View.topLine = line;
-    }
-    View.vScroll += moved;
-    MoveContents(SB_VERT, View.vScroll, 0, -moved * RowHeight());
+    int moved = ShiftRows(n);
+    if (moved != 0)
+        MoveContents(SB_VERT, View.vScroll, 0, -moved * RowHeight());
 }
 
 void ScrollColumns(int n)
 {
     DocumentGuard guard;
-    SCROLLINFO info;
-    memset(&info, 0, sizeof info);
-    info.cbSize = sizeof info;
-    info.fMask = SIF_RANGE | SIF_PAGE;
-    GetScrollInfo(View.hwnd, SB_HORZ, &info);
-    // The bar keeps its page within its range, so a view whose widest line fits has limit 0.
-    int limit = info.nMax - static_cast<int>(info.nPage) + 1;
-    int target = View.hScroll + n;
-    int delta;
-    if (target < 0) {
-        delta = -View.hScroll;
-        View.hScroll = 0;
-    } else if (target > limit) {
-        delta = limit - View.hScroll;
-        View.hScroll = limit;
-    } else {
-        delta = n;
-        View.hScroll = target;
-    }
-    MoveContents(SB_HORZ, View.hScroll, -delta * CellWidth, 0);
+    int delta = ShiftColumns(n);
+    if (delta != 0)
+        MoveContents(SB_HORZ, View.hScroll, -delta * CellWidth, 0);
 }
 
 void EnsureCaretVisible()
@@ -319,20 +340,22 @@ void EnsureCaretVisible()
     }
     int cy = lineTop + point.y;
 
-    // A caret exactly at the right edge still shows.
-    if (cx < 0) {
-        ScrollColumns(cx / CellWidth);
-        InvalidateAll();
-    } else if (cx > View.clientWidth) {
-        ScrollColumns((cx - View.clientWidth) / CellWidth + 1);
-        InvalidateAll();
-    }
+    // A caret exactly at the right edge still shows. Whatever scrolls here is painted anew as a
+    // whole, so the window's pixels are not moved first, and the bars are set once.
+    int scrolled = 0;
+    if (cx < 0)
+        scrolled += ShiftColumns(cx / CellWidth) != 0;
+    else if (cx > View.clientWidth)
+        scrolled += ShiftColumns((cx - View.clientWidth) / CellWidth + 1) != 0;
 
-    if (cy < 0) {
-        ScrollRows(cy / RowHeight());
-        InvalidateAll();
-    } else if (cy > View.clientHeight - RowHeight()) {
-        ScrollRows((cy - View.clientHeight) / RowHeight() + 1);
-        InvalidateAll();
-    }
+    if (cy < 0)
+        scrolled += ShiftRows(cy / RowHeight()) != 0;
+    else if (cy > View.clientHeight - RowHeight())
+        scrolled += ShiftRows((cy - View.clientHeight) / RowHeight() + 1) != 0;
+
+    if (scrolled == 0)
+        return;
+    SetScrollBars();
+    InvalidateAll();
+    FollowCaretWhileComposing();
 }
