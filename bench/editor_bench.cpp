@@ -10,11 +10,12 @@
 //
 // Usage: editor_bench read MB [silent] [wide] | long MB | paint | type MB | edit MB | erase MB |
 //                     log | lines MB | copy MB | paste MB [own] | find MB | replace MB | move |
-//                     write MB [wide]
+//                     write MB [wide] [line]
 // "silent" leaves out the progress texts, to show what their round trips to the window cost;
 // "wide" writes lines of 20 to 60 characters, mostly double-byte, instead of 20 to 60 bytes.
 // "write" only writes the file (tessary-bench.txt, in the current folder), for timing the
-// program itself on it (load_timer.cpp).
+// program itself on it (load_timer.cpp, key_timer.cpp); "line" writes one line without a
+// terminator.
 #include "document/background_load.h"
 #include "document/editor_record.h"
 #include "document/text_file.h"
@@ -980,15 +981,17 @@ int main(int argc, char** argv)
 {
     if (argc < 2) {
         std::printf("usage: editor_bench read MB [silent] [wide] | long MB | paint | type MB | edit MB | erase MB | "
-                    "log | lines MB | copy MB | paste MB [own] | find MB | replace MB | move | write MB [wide]\n");
+                    "log | lines MB | copy MB | paste MB [own] | find MB | replace MB | move | write MB [wide] [line]\n");
         return 2;
     }
     std::string what = argv[1];
     int megabytes = argc > 2 ? std::atoi(argv[2]) : 10;
     bool wide = false;
+    bool oneLine = false;
     for (int i = 3; i < argc; ++i) {
         SendStatusTexts = SendStatusTexts && std::strcmp(argv[i], "silent") != 0;
         wide = wide || std::strcmp(argv[i], "wide") == 0;
+        oneLine = oneLine || std::strcmp(argv[i], "line") == 0;
     }
     if (what == "read")
         return ReadCase(megabytes, false, wide);
@@ -1009,7 +1012,7 @@ int main(int argc, char** argv)
     if (what == "lines")
         return LinesCase(megabytes);
     if (what == "write")
-        return WriteBenchFile(megabytes, false, wide) > 0 ? 0 : 1;
+        return WriteBenchFile(megabytes, oneLine, wide) > 0 ? 0 : 1;
 #ifdef _WIN32
     if (what == "paint")
         return PaintCase();

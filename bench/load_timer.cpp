@@ -4,55 +4,13 @@
 // program's peak memory; then ends the program. Windows only.
 //
 // Usage: load_timer PROGRAM FILE
-#include <windows.h>
-#include <commctrl.h>
-#include <psapi.h>
-
-#include <chrono>
-#include <cstdio>
-#include <cstring>
-
+#include "bench/program_window.h"
 #include "document/background_load.h"
 
-namespace {
+#include <psapi.h>
 
-typedef std::chrono::steady_clock Clock;
-
-double Seconds(Clock::time_point since)
-{
-    return std::chrono::duration<double>(Clock::now() - since).count();
-}
-
-// The main window once it shows; null when it has not within the time given.
-HWND WaitForWindow(Clock::time_point start, double limit)
-{
-    while (Seconds(start) < limit) {
-        HWND window = FindWindowA("Tessary Application", nullptr);
-        if (window != nullptr && IsWindowVisible(window))
-            return window;
-        Sleep(1);
-    }
-    return nullptr;
-}
-
-// Seconds until the status bar shows the text, or -1.
-double WaitForStatus(HWND window, const char* text, double limit)
-{
-    HWND status = FindWindowExA(window, nullptr, STATUSCLASSNAMEA, nullptr);
-    Clock::time_point start = Clock::now();
-    while (status != nullptr && Seconds(start) < limit) {
-        char shown[256] = "";
-        DWORD_PTR copied = 0;
-        SendMessageTimeoutA(status, WM_GETTEXT, sizeof shown, reinterpret_cast<LPARAM>(shown), SMTO_ABORTIFHUNG, 5000,
-                            &copied);
-        if (std::strcmp(shown, text) == 0)
-            return Seconds(start);
-        Sleep(5);
-    }
-    return -1;
-}
-
-}
+#include <cstdio>
+#include <cstring>
 
 int main(int argc, char** argv)
 {
@@ -60,14 +18,9 @@ int main(int argc, char** argv)
         std::printf("usage: load_timer PROGRAM FILE\n");
         return 2;
     }
-    char command[2 * MAX_PATH + 8];
-    std::snprintf(command, sizeof command, "\"%s\" \"%s\"", argv[1], argv[2]);
-    STARTUPINFOA startup;
-    std::memset(&startup, 0, sizeof startup);
-    startup.cb = sizeof startup;
     PROCESS_INFORMATION process;
     Clock::time_point start = Clock::now();
-    if (!CreateProcessA(nullptr, command, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
+    if (!StartProgram(argv[1], argv[2], &process)) {
         std::printf("%s could not be started\n", argv[1]);
         return 1;
     }
