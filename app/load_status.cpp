@@ -27,22 +27,24 @@ void ShowStatus(const char* text)
 
 // The worker's progress texts reach the status bar in order, but not one round trip each: a
 // text sent cost the worker 0.3 ms under Wine, and a message per text the window thread about
-// as much again (three seconds of a 100 MB load). The worker queues each text and posts a
-// message when none is on its way and the last went out at least a screen refresh ago; the
-// window then sets the texts queued, in order, and the end of the load sets those still queued.
+// as much again (three seconds of a 100 MB load). The worker queues each text; the window takes
+// the texts queued, and measures the lines that arrived, on a timer while the load runs. A timer
+// message is only made when no key, click or paint is waiting: a message posted for each
+// progress step would come before them, and a fast load would keep the keys waiting until it
+// ends. The worker posts once per load, to start the timer on the window's thread.
 //
 // Setting one costs the status bar a repaint (0.1 ms under Wine), and a fast load makes a
 // hundred and fifty texts in that refresh. When more than a few are queued the window sets only
 // the last: the others would have shown for a fraction of a millisecond each. A short load, or a
 // slow one, shows every text.
 const size_t ShownEach = 8;
-const DWORD PostInterval = 16;
+const UINT PollInterval = 16;
+const UINT_PTR PollTimer = 1;
 std::mutex ProgressLock;
 std::vector<std::string> PendingTexts;
-bool ShowPosted = false;
-DWORD LastPost = 0;
+bool Polling = false;
 HWND ProgressWindow = nullptr;
-const UINT ShowProgressMessage = WM_APP;
+const UINT StartPollingMessage = WM_APP;
 const char ProgressClass[] = "Tessary load progress";
 
 void ShowPendingTexts()
@@ -51,7 +53,6 @@ void ShowPendingTexts()
     {
         std::lock_guard<std::mutex> lock(ProgressLock);
         texts.swap(PendingTexts);
-        ShowPosted = false;
     }
     if (texts.size() > ShownEach)
         texts.erase(texts.begin(), texts.end() - 1);
@@ -59,11 +60,29 @@ void ShowPendingTexts()
         ShowStatus(text.c_str());
 }
 
+void ShowProgress()
+{
+    ShowPendingTexts();
+    LayoutArrivedLines();
+}
+
+void StopPolling()
+{
+    KillTimer(ProgressWindow, PollTimer);
+    std::lock_guard<std::mutex> lock(ProgressLock);
+    Polling = false;
+}
+
 LRESULT CALLBACK ProgressProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    if (message == ShowProgressMessage) {
-        ShowPendingTexts();
-        LayoutArrivedLines();
+    switch (message) {
+    case StartPollingMessage:
+        SetTimer(window, PollTimer, PollInterval, nullptr);
+        ShowProgress();
+        return 0;
+    case WM_TIMER:
+        if (wParam == PollTimer)
+            ShowProgress();
         return 0;
     }
     return DefWindowProcA(window, message, wParam, lParam);
@@ -76,17 +95,13 @@ void PostProgress(const char* text)
     {
         std::lock_guard<std::mutex> lock(ProgressLock);
         PendingTexts.push_back(text);
-        DWORD now = GetTickCount();
-        post = !ShowPosted && now - LastPost >= PostInterval;
-        if (post) {
-            ShowPosted = true;
-            LastPost = now;
-        }
+        post = !Polling;
+        Polling = true;
     }
     // A message that cannot be posted leaves the texts to the next one, or to the end.
-    if (post && !PostMessageA(ProgressWindow, ShowProgressMessage, 0, 0)) {
+    if (post && !PostMessageA(ProgressWindow, StartPollingMessage, 0, 0)) {
         std::lock_guard<std::mutex> lock(ProgressLock);
-        ShowPosted = false;
+        Polling = false;
     }
 }
 
@@ -129,7 +144,7 @@ void EndLoad(bool complete, unsigned long error)
 {
     if (!LoadReadToEnd())
         return;
-    // The end is posted after the last text's message, so this finds none left; it is cheap.
+    StopPolling();
     ShowPendingTexts();
     LayoutArrivedLines();
     if (complete) {
