@@ -18,6 +18,19 @@ bool TextDecoder::HadBom() const
     return code == CodeUtf8Bom ? bom : utf16.HadBom();
 }
 
+size_t TextDecoder::MaxOutput(size_t n) const
+{
+    switch (code) {
+    case CodeUtf16Le:
+    case CodeUtf16Be:
+        return utf16.MaxOutput(n);
+    case CodeJis:
+        return jis.MaxOutput(n);
+    default:
+        return n + sizeof Utf8Bom;
+    }
+}
+
 size_t TextDecoder::Feed(const char* in, size_t n, char* out)
 {
     switch (code) {
@@ -74,6 +87,19 @@ size_t TextDecoder::Finish(char* out)
 TextEncoder::TextEncoder(TextCode code, bool bom)
     : code(code), bomDue(bom && code == CodeUtf8Bom), utf16(code == CodeUtf16Be, bom)
 {
+}
+
+size_t TextEncoder::MaxOutput(size_t n) const
+{
+    switch (code) {
+    case CodeUtf16Le:
+    case CodeUtf16Be:
+        return utf16.MaxOutput(n);
+    case CodeJis:
+        return jis.MaxOutput(n);
+    default:
+        return n + sizeof Utf8Bom;
+    }
 }
 
 size_t TextEncoder::Feed(const char* in, size_t n, char* out)

@@ -14,8 +14,8 @@ class TextDecoder {
 public:
     explicit TextDecoder(TextCode code);
 
-    // The most bytes one Feed of n bytes, or Finish, writes to out, for any code.
-    static size_t MaxOutput(size_t n) { return JisDecoder::MaxOutput(n); }
+    // The most bytes the next Feed of n bytes, or Finish (n = 0), writes to out.
+    size_t MaxOutput(size_t n) const;
     size_t Feed(const char* in, size_t n, char* out);
     size_t Finish(char* out);
     // Whether the file started with the byte order mark of its code (UTF-8 (BOM) and UTF-16),
@@ -37,7 +37,7 @@ public:
     // has one, a read one as it had (TextDecoder::HadBom).
     explicit TextEncoder(TextCode code, bool bom = true);
 
-    static size_t MaxOutput(size_t n) { return JisEncoder::MaxOutput(n); }
+    size_t MaxOutput(size_t n) const;
     size_t Feed(const char* in, size_t n, char* out);
     size_t Finish(char* out);
 

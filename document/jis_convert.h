@@ -28,7 +28,9 @@ public:
     JisDecoder();
 
     static constexpr size_t RunLimit = 32768;
-    static size_t MaxOutput(size_t n) { return 2 * (n + CarryLimit); }
+    // The most bytes the next Feed of n bytes, or Finish (n = 0), writes to out: what it was
+    // given before and kept back goes out with it.
+    size_t MaxOutput(size_t n) const { return 2 * (n + carryCount); }
     // Converts the next n bytes of the file, keeping back what later bytes decide; returns the
     // bytes written to out.
     size_t Feed(const char* in, size_t n, char* out);
@@ -52,7 +54,7 @@ class JisEncoder {
 public:
     JisEncoder();
 
-    static size_t MaxOutput(size_t n) { return 4 * n + 24; }
+    size_t MaxOutput(size_t n) const { return 4 * n + 24; }
     size_t Feed(const char* in, size_t n, char* out);
     size_t Finish(char* out);
 

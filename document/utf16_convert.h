@@ -21,8 +21,8 @@ class Utf16Decoder {
 public:
     explicit Utf16Decoder(bool bigEndian);
 
-    // The most bytes one Feed of n bytes, or Finish, writes to out.
-    static size_t MaxOutput(size_t n) { return 2 * n + 8; }
+    // The most bytes the next Feed of n bytes, or Finish (n = 0), writes to out.
+    size_t MaxOutput(size_t n) const { return 2 * n + 8; }
     // Converts the next n bytes of the file, keeping what a later piece completes; returns the
     // bytes written to out.
     size_t Feed(const char* in, size_t n, char* out);
@@ -50,7 +50,7 @@ public:
     // With bom, the file starts with a byte order mark.
     Utf16Encoder(bool bigEndian, bool bom);
 
-    static size_t MaxOutput(size_t n) { return 2 * n + 8; }
+    size_t MaxOutput(size_t n) const { return 2 * n + 8; }
     size_t Feed(const char* in, size_t n, char* out);
     size_t Finish(char* out);
 

@@ -25,11 +25,11 @@ std::string Run(Coder& coder, const std::string& in, const Cuts& cuts)
     for (size_t i = 0; i <= cuts.size(); ++i) {
         size_t to = i < cuts.size() && cuts[i] < in.size() ? cuts[i] : in.size();
         to = to < from ? from : to;
-        buffer.resize(Coder::MaxOutput(to - from));
+        buffer.resize(coder.MaxOutput(to - from));
         out.append(buffer.data(), coder.Feed(in.data() + from, to - from, buffer.data()));
         from = to;
     }
-    buffer.resize(Coder::MaxOutput(0));
+    buffer.resize(coder.MaxOutput(0));
     out.append(buffer.data(), coder.Finish(buffer.data()));
     return out;
 }
