@@ -22,7 +22,7 @@ bool InRange(unsigned char b, unsigned char low, unsigned char high)
 CodeDetector::CodeDetector()
     : total(0), first(), high(false), jisEscapes(0), zeros(), escape(0), utf8Need(0), utf8Low(0), utf8High(0),
       utf8Errors(0), utf8Characters(0), sjisLead(0), sjisErrors(0), sjisLook(0), eucHeld(0), eucFirst(0),
-      eucSecond(0), eucErrors(0), eucLook(0)
+      eucErrors(0), eucLook(0)
 {
 }
 

@@ -46,7 +46,7 @@ private:
     uint64_t sjisErrors;
     long long sjisLook;  // Japanese-looking characters less half-width katakana
     unsigned char eucHeld;  // bytes of the character so far: 8E/8F and a lead, as seen
-    unsigned char eucFirst, eucSecond;
+    unsigned char eucFirst;
     uint64_t eucErrors;
     long long eucLook;
 };

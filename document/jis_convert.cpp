@@ -55,6 +55,12 @@ bool IsEucByte(unsigned char b)
     return b >= 0xA1 && b <= 0xFE;
 }
 
+// The bytes whose held form can be the marker and the byte.
+bool IsMarked(unsigned char b)
+{
+    return IsPrintable(b) || b == Esc || b == 0x8E || b == 0x8F || (b >= Marker && b != 0xFF);
+}
+
 bool IsSingleByteSet(Set set)
 {
     return set == JisDecoder::Ascii || set == JisDecoder::Roman;
@@ -152,6 +158,10 @@ size_t JisDecoder::Decode(const unsigned char* in, size_t n, bool last, unsigned
             if (d < 0)
                 break;
             if (d == 0) {
+                // Bare, it could make a designation with the characters after a switch that
+                // follows it and goes out of the held text.
+                if (i + 1 < n && in[i + 1] == Esc)
+                    out[w++] = Marker;
                 out[w++] = Esc;
                 ++i;
                 continue;
@@ -304,9 +314,7 @@ size_t JisEncoder::Encode(const unsigned char* in, size_t n, bool last, unsigned
                 out[w++] = b;
                 ++i;
             }
-        } else if (b == Marker && more &&
-                   (IsPrintable(in[i + 1]) || in[i + 1] == 0x8E || in[i + 1] == 0x8F || in[i + 1] >= Marker) &&
-                   in[i + 1] != 0xFF) {
+        } else if (b == Marker && more && IsMarked(in[i + 1])) {
             out[w++] = in[i + 1];
             i += 2;
         } else if (IsEucByte(b) && more && IsEucByte(in[i + 1])) {

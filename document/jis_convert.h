@@ -14,6 +14,7 @@
 // Held forms of what is not a character of the set in force:
 //   a lone byte 21..7E in a two-byte set, or 60..7E in half-width katakana    A0 and the byte
 //   a byte 8E, 8F or A0..FE (bytes over 7F have no place in JIS)             A0 and the byte
+//   an ESC that starts no designation but is followed by another ESC       A0 and the ESC
 //   any other byte over 7F (80..8D, 90..9F, FF)                              the byte itself
 // A0 starts no EUC-JP character, so these show as bad bytes. A held byte over 7F that is not a
 // character and not one of these forms is written as it is, and reads back as its A0 form.

@@ -158,6 +158,8 @@ TEST(CodeConvertTest, JisThatNoEncoderWritesComesBackAsItWas)
         {"\x1b(I1a\x1b(B", "\x8e\xb1\xa0" "a"},
         {"\x1b$(D0!\x1b(B", "\x8f\xb0\xa1"},
         {"\x1b$", "\x1b$"},
+        // An ESC before a switch the held text leaves out must not join what follows it.
+        {"\x1b$B0!\x1b\x1b(B(I", "\xb0\xa1\xa0\x1b(I"},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(c.held, Decode(CodeJis, c.file).held) << "file " << testing::PrintToString(std::string(c.file));
