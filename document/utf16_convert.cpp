@@ -86,8 +86,8 @@ size_t Utf16Decoder::Feed(const char* in, size_t n, char* outBytes)
     const int hi = bigEndian ? 0 : 1;
     for (; n >= 2; p += 2, n -= 2) {
         unsigned unit = static_cast<unsigned>(p[hi]) << 8 | p[1 - hi];
-        if (unit < 0x80 && high == 0 && started) {
-            out[w++] = static_cast<unsigned char>(unit);
+        if (high == 0 && started && (unit < 0xD800 || unit > 0xDFFF)) {
+            w += PutUtf8(unit, out + w);
             rawCount = 0;
         } else {
             w += Unit(unit, out + w);
