@@ -10,13 +10,17 @@
 //
 // Usage: editor_bench read MB [silent] [wide] | long MB | paint | type MB | edit MB | erase MB |
 //                     log | lines MB | copy MB | paste MB [own] | find MB | replace MB | move |
-//                     write MB [wide] [line]
+//                     write MB [wide] [line] | detect MB | convert MB utf16|jis
+// "detect" finds the code of ASCII, UTF-8 and Shift-JIS text; "convert" reads and writes UTF-16
+// or JIS text, all in memory, in pieces of a megabyte as a file is read.
 // "silent" leaves out the progress texts, to show what their round trips to the window cost;
 // "wide" writes lines of 20 to 60 characters, mostly double-byte, instead of 20 to 60 bytes.
 // "write" only writes the file (tessary-bench.txt, in the current folder), for timing the
 // program itself on it (load_timer.cpp, key_timer.cpp); "line" writes one line without a
 // terminator.
 #include "document/background_load.h"
+#include "document/code_convert.h"
+#include "document/code_detect.h"
 #include "document/editor_record.h"
 #include "document/text_file.h"
 #include "document/text_line.h"
@@ -30,6 +34,7 @@
 #include "view/editing.h"
 #include "view/search_commands.h"
 #include "view/selection.h"
+#include "tests/document/code_samples.h"
 
 #include <algorithm>
 #include <atomic>
@@ -37,6 +42,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <string>
 #include <thread>
 #include <vector>
@@ -975,13 +981,103 @@ int LinesCase(int megabytes)
     return 0;
 }
 
+const size_t CodePiece = 1048576;
+
+std::string Repeated(const std::string& text, int megabytes)
+{
+    std::string out;
+    out.reserve(megabytes * 1048576L + text.size());
+    while (out.size() < megabytes * 1048576UL)
+        out += text;
+    return out;
+}
+
+// Wall time, and the processor time the process had meanwhile: on a busy machine the second is
+// the one to compare (std::clock measures it everywhere but on Windows, where it is wall time).
+struct RateStart {
+    Clock::time_point wall = Clock::now();
+    std::clock_t cpu = std::clock();
+};
+
+void PrintRate(const char* what, const RateStart& start, size_t bytes)
+{
+    double ms = Milliseconds(start.wall);
+    double cpuMs = 1000.0 * static_cast<double>(std::clock() - start.cpu) / CLOCKS_PER_SEC;
+    std::printf("%-28s %9.1f ms %9.1f MB/s   processor %9.1f ms %9.1f MB/s\n", what, ms,
+                bytes / 1048576.0 / (ms / 1000), cpuMs, bytes / 1048576.0 / (cpuMs / 1000));
+}
+
+int DetectCase(int megabytes)
+{
+    const struct {
+        const char* what;
+        std::string text;
+        TextCode code;
+    } texts[] = {
+        {"detect: ASCII", Repeated("The quick brown fox jumps over the lazy dog, 0123456789.\r\n", megabytes), CodeShiftJis},
+        {"detect: UTF-8 Japanese", Repeated(ProseUtf8, megabytes), CodeUtf8},
+        {"detect: Shift-JIS Japanese", Repeated(ProseShiftJis, megabytes), CodeShiftJis},
+        {"detect: EUC-JP Japanese", Repeated(ProseEucJp, megabytes), CodeEucJp},
+    };
+    for (const auto& t : texts) {
+        RateStart start;
+        CodeDetector detector;
+        for (size_t at = 0; at < t.text.size(); at += CodePiece)
+            detector.Feed(t.text.data() + at, std::min(CodePiece, t.text.size() - at));
+        TextCode found = detector.Result(CodeShiftJis);
+        PrintRate(t.what, start, t.text.size());
+        if (found != t.code) {
+            std::printf("  found %s instead of %s\n", TextCodeName(found), TextCodeName(t.code));
+            return 1;
+        }
+    }
+    return 0;
+}
+
+template <class Coder>
+std::string ConvertInPieces(Coder& coder, const std::string& in)
+{
+    std::string out;
+    out.reserve(in.size() * 2);
+    std::vector<char> buffer(coder.MaxOutput(CodePiece) + JisDecoder::RunLimit * 2 + 64);
+    for (size_t at = 0; at < in.size(); at += CodePiece) {
+        size_t n = std::min(CodePiece, in.size() - at);
+        out.append(buffer.data(), coder.Feed(in.data() + at, n, buffer.data()));
+    }
+    out.append(buffer.data(), coder.Finish(buffer.data()));
+    return out;
+}
+
+int ConvertCase(int megabytes, bool jis)
+{
+    TextCode code = jis ? CodeJis : CodeUtf16Le;
+    std::string held = Repeated(jis ? ProseEucJp : ProseUtf8, megabytes);
+    TextEncoder maker(code);
+    std::string file = ConvertInPieces(maker, held);
+
+    RateStart start;
+    TextDecoder decoder(code);
+    std::string read = ConvertInPieces(decoder, file);
+    PrintRate(jis ? "convert: read JIS" : "convert: read UTF-16", start, file.size());
+    start = RateStart();
+    TextEncoder encoder(code, decoder.HadBom());
+    std::string written = ConvertInPieces(encoder, read);
+    PrintRate(jis ? "convert: write JIS" : "convert: write UTF-16", start, written.size());
+    if (read != held || written != file) {
+        std::printf("  the text did not come back\n");
+        return 1;
+    }
+    return 0;
+}
+
 }
 
 int main(int argc, char** argv)
 {
     if (argc < 2) {
         std::printf("usage: editor_bench read MB [silent] [wide] | long MB | paint | type MB | edit MB | erase MB | "
-                    "log | lines MB | copy MB | paste MB [own] | find MB | replace MB | move | write MB [wide] [line]\n");
+                    "log | lines MB | copy MB | paste MB [own] | find MB | replace MB | move | "
+                    "write MB [wide] [line] | detect MB | convert MB utf16|jis\n");
         return 2;
     }
     std::string what = argv[1];
@@ -1013,6 +1109,10 @@ int main(int argc, char** argv)
         return LinesCase(megabytes);
     if (what == "write")
         return WriteBenchFile(megabytes, oneLine, wide) > 0 ? 0 : 1;
+    if (what == "detect")
+        return DetectCase(megabytes);
+    if (what == "convert")
+        return ConvertCase(megabytes, argc > 3 && std::strcmp(argv[3], "jis") == 0);
 #ifdef _WIN32
     if (what == "paint")
         return PaintCase();
