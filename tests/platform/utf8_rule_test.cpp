@@ -90,6 +90,8 @@ TEST(Utf8Rule, CombiningMarksJoinTheCharacterBeforeThem)
 TEST(Utf8Rule, EveryByteOfAMalformedSequenceIsACharacterOfItsOwn)
 {
     EXPECT_EQ(Characters("\xc0\x80"), (std::vector<std::string>{"1:1", "1:1"})) << "overlong";
+    EXPECT_EQ(Characters("\xe0\x9f\xbf"), (std::vector<std::string>{"1:1", "1:1", "1:1"})) << "overlong";
+    EXPECT_EQ(Characters("\xf0\x8f\xbf\xbf"), (std::vector<std::string>{"1:1", "1:1", "1:1", "1:1"})) << "overlong";
     EXPECT_EQ(Characters("\xe3\x81"), (std::vector<std::string>{"1:1", "1:1"})) << "cut short";
     EXPECT_EQ(Characters("\xf4\x90\x80\x80"), (std::vector<std::string>{"1:1", "1:1", "1:1", "1:1"}))
         << "past U+10FFFF";
