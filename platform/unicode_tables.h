@@ -15,6 +15,9 @@ extern const CodeRange WideRanges[];
 extern const int WideRangeCount;
 extern const CodeRange MarkRanges[];
 extern const int MarkRangeCount;
+// The BMP marks as bits, one block of 256 code points by the index of its bits.
+extern const unsigned char MarkBlockIndex[256];
+extern const unsigned int MarkBlockBits[][8];
 
 // No mark lies below U+0300, so a UTF-8 byte below this one never starts a mark.
 const unsigned char FirstMarkLead = 0xCC;
@@ -45,5 +48,7 @@ inline bool IsEastAsianWide(unsigned long code)
 
 inline bool IsCombiningMark(unsigned long code)
 {
-    return code >= 0x300 && InRanges(MarkRanges, MarkRangeCount, code);
+    if (code < 0x10000)
+        return (MarkBlockBits[MarkBlockIndex[code >> 8]][(code & 0xFF) >> 5] >> (code & 31) & 1) != 0;
+    return InRanges(MarkRanges, MarkRangeCount, code);
 }

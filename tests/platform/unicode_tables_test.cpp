@@ -107,4 +107,14 @@ TEST(UnicodeTables, EastAsianWidthAndMarksAreKnownForSomeCharacters)
     EXPECT_GE(MarkRanges[0].first, 0x300u) << "FirstMarkLead relies on it";
 }
 
+TEST(UnicodeTables, TheBitsOfTheMarksAgreeWithTheirRanges)
+{
+    int marks = 0;
+    for (unsigned long code = 0; code < 0x10000; ++code) {
+        ASSERT_EQ(IsCombiningMark(code), InRanges(MarkRanges, MarkRangeCount, code)) << std::hex << code;
+        marks += IsCombiningMark(code);
+    }
+    EXPECT_GT(marks, 1000);
+}
+
 } // namespace
