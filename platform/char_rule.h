@@ -25,14 +25,15 @@ struct CharRule {
     // Whether the count bytes at text are one character as step splits it, and one the code
     // defines: false for a byte that belongs to no character, and for a lone UTF-16 surrogate.
     bool (*isValid)(const char* text, int count);
-    // The code point of the one code point at text, the bytes it takes in *bytes (in UTF-8 a
-    // combining mark is a code point of its own here); NoCodePoint or SystemCodePoint otherwise.
+    // The code point that starts at text, with the bytes it takes in *bytes: a character, or in
+    // UTF-8 one code point of it (a combining mark is decoded on its own). NoCodePoint for a byte
+    // that belongs to no character, SystemCodePoint for one only the system's tables convert.
     long (*decode)(const char* text, int* bytes);
     // Writes codePoint in the code into out (room for 4 bytes) and returns the bytes written; 0
     // when the rule cannot: past U+10FFFF, or a character only the system's tables convert.
     int (*encode)(unsigned long codePoint, char* out);
-    // An ASCII byte followed by a byte below this is a character of one byte and one cell: every
-    // byte for codes where nothing joins the character before it, only ASCII in UTF-8.
+    // An ASCII byte followed by a byte below this is a character of one byte and one cell: any
+    // byte where nothing joins the character before it; in UTF-8 a byte that starts no mark.
     int joinFloor;
 
     int Step(const char* text, int* cells) const

@@ -193,4 +193,4 @@ int EncodeUtf8(unsigned long codePoint, char* out)
     return 0;
 }
 
-extern const CharRule Utf8Rule = {Step, StepBack, IsBoundary, IsValid, Decode, EncodeUtf8, 0x80};
+extern const CharRule Utf8Rule = {Step, StepBack, IsBoundary, IsValid, Decode, EncodeUtf8, FirstMarkLead};
