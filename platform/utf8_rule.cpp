@@ -1,0 +1,196 @@
+// UTF-8. A character is one well-formed sequence with the combining marks after it, so the caret
+// steps over a letter and its marks at once. Three-byte sequences for the UTF-16 surrogates
+// (ED A0..BF xx) are accepted as one character: text from UTF-16 with a lone surrogate is held
+// that way and written back unchanged. Such a character takes one cell and is not valid, so it
+// is shown as a mark; nothing joins it. Every byte of anything else that is not well formed is
+// a character of its own.
+//
+// Cells follow Shift-JIS, so that a file looks the same in every code: ASCII and half-width
+// katakana one, every other character code page 932 has two; a character it lacks two when its
+// East Asian Width is W, F or A (é is one of these), one otherwise.
+#include "platform/char_rule.h"
+#include "platform/unicode_tables.h"
+
+namespace {
+
+bool IsContinuation(unsigned char b)
+{
+    return (b & 0xC0) == 0x80;
+}
+
+bool IsSurrogate(unsigned long code)
+{
+    return code >= 0xD800 && code <= 0xDFFF;
+}
+
+// A base that marks can join: anything but a control character or a surrogate.
+bool TakesMarks(unsigned long code)
+{
+    return code >= 0x20 && (code < 0x7F || code > 0x9F) && !IsSurrogate(code);
+}
+
+// Length of the well-formed sequence at s, with its code point in *code; 0 when s starts none.
+// Reads no further than the first byte that cannot continue it, so never past the terminator.
+int Sequence(const unsigned char* s, unsigned long* code)
+{
+    unsigned char b = s[0];
+    if (b < 0x80) {
+        *code = b;
+        return 1;
+    }
+    if (b < 0xC2 || b > 0xF4 || !IsContinuation(s[1]))
+        return 0;
+    if (b < 0xE0) {
+        *code = (b & 0x1Fu) << 6 | (s[1] & 0x3Fu);
+        return 2;
+    }
+    // The second byte's range rules out overlong forms and code points past U+10FFFF.
+    if ((b == 0xE0 && s[1] < 0xA0) || (b == 0xF0 && s[1] < 0x90) || (b == 0xF4 && s[1] > 0x8F))
+        return 0;
+    if (!IsContinuation(s[2]))
+        return 0;
+    if (b < 0xF0) {
+        *code = (b & 0x0Fu) << 12 | (s[1] & 0x3Fu) << 6 | (s[2] & 0x3Fu);
+        return 3;
+    }
+    if (!IsContinuation(s[3]))
+        return 0;
+    *code = (b & 0x07u) << 18 | (s[1] & 0x3Fu) << 12 | (s[2] & 0x3Fu) << 6 | (s[3] & 0x3Fu);
+    return 4;
+}
+
+// A combining mark starting at s: its length, or 0.
+int MarkAt(const unsigned char* s)
+{
+    if (s[0] < FirstMarkLead)
+        return 0;
+    unsigned long code;
+    int bytes = Sequence(s, &code);
+    return bytes > 0 && IsCombiningMark(code) ? bytes : 0;
+}
+
+int Cells(unsigned long code)
+{
+    if (code < 0x80 || (code >= 0xFF61 && code <= 0xFF9F))
+        return 1;
+    if (IsCp932DoubleByte(code))
+        return 2;
+    return !IsSurrogate(code) && IsEastAsianWide(code) ? 2 : 1;
+}
+
+int Step(const char* text, int* cells)
+{
+    const unsigned char* s = reinterpret_cast<const unsigned char*>(text);
+    unsigned long code;
+    int bytes = Sequence(s, &code);
+    if (bytes == 0) {
+        *cells = 1;
+        return 1;
+    }
+    *cells = Cells(code);
+    if (!TakesMarks(code))
+        return bytes;
+    while (int mark = MarkAt(s + bytes))
+        bytes += mark;
+    return bytes;
+}
+
+// The sequence, or the lone byte, that holds the byte at pos - 1: its start, and whether it is a
+// well-formed sequence, with its code point. A byte that is not a continuation byte always starts
+// one, and a sequence is at most four bytes, so three bytes back are enough.
+int SequenceStart(const unsigned char* s, int pos, bool* formed, unsigned long* code)
+{
+    int last = pos - 1;
+    int start = last;
+    while (start > 0 && last - start < 3 && IsContinuation(s[start]))
+        --start;
+    int bytes = Sequence(s + start, code);
+    *formed = bytes > last - start;
+    return *formed ? start : last;
+}
+
+// Back over the marks before pos to the character they belong to: the base before them when it
+// takes marks, else the first of them, which then stands as a base.
+int StepBack(const char* text, int pos)
+{
+    const unsigned char* s = reinterpret_cast<const unsigned char*>(text);
+    bool formed;
+    unsigned long code;
+    int start = SequenceStart(s, pos, &formed, &code);
+    if (!formed || !IsCombiningMark(code))
+        return start;
+    while (start > 0) {
+        int before = SequenceStart(s, start, &formed, &code);
+        if (formed && IsCombiningMark(code)) {
+            start = before;
+            continue;
+        }
+        return formed && TakesMarks(code) ? before : start;
+    }
+    return start;
+}
+
+bool IsBoundary(const char* text, int length, int pos)
+{
+    return pos <= 0 || pos >= length || StepBack(text, pos + 1) == pos;
+}
+
+bool IsValid(const char* text, int count)
+{
+    const unsigned char* s = reinterpret_cast<const unsigned char*>(text);
+    unsigned long code;
+    int bytes = Sequence(s, &code);
+    if (bytes == 0 || bytes > count || IsSurrogate(code))
+        return false;
+    if (bytes < count && !TakesMarks(code))
+        return false;
+    while (bytes < count) {
+        int mark = MarkAt(s + bytes);
+        if (mark == 0 || bytes + mark > count)
+            return false;
+        bytes += mark;
+    }
+    return true;
+}
+
+long Decode(const char* text, int* bytes)
+{
+    unsigned long code;
+    *bytes = Sequence(reinterpret_cast<const unsigned char*>(text), &code);
+    if (*bytes == 0) {
+        *bytes = 1;
+        return NoCodePoint;
+    }
+    return static_cast<long>(code);
+}
+
+} // namespace
+
+int EncodeUtf8(unsigned long codePoint, char* out)
+{
+    if (codePoint < 0x80) {
+        out[0] = static_cast<char>(codePoint);
+        return 1;
+    }
+    if (codePoint < 0x800) {
+        out[0] = static_cast<char>(0xC0 | codePoint >> 6);
+        out[1] = static_cast<char>(0x80 | (codePoint & 0x3F));
+        return 2;
+    }
+    if (codePoint < 0x10000) {
+        out[0] = static_cast<char>(0xE0 | codePoint >> 12);
+        out[1] = static_cast<char>(0x80 | (codePoint >> 6 & 0x3F));
+        out[2] = static_cast<char>(0x80 | (codePoint & 0x3F));
+        return 3;
+    }
+    if (codePoint < 0x110000) {
+        out[0] = static_cast<char>(0xF0 | codePoint >> 18);
+        out[1] = static_cast<char>(0x80 | (codePoint >> 12 & 0x3F));
+        out[2] = static_cast<char>(0x80 | (codePoint >> 6 & 0x3F));
+        out[3] = static_cast<char>(0x80 | (codePoint & 0x3F));
+        return 4;
+    }
+    return 0;
+}
+
+extern const CharRule Utf8Rule = {Step, StepBack, IsBoundary, IsValid, Decode, EncodeUtf8, FirstMarkLead};
