@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <string>
 
+#ifndef _WIN32
 namespace {
 
 // An overwriting keystroke's step: it removed one byte and inserted another at line 0, pos.
@@ -23,7 +24,6 @@ UndoStep Overwrite(int pos, char removed, char inserted)
 
 }
 
-#ifndef _WIN32
 // Joining grows both byte strings of the last step; whichever allocation fails, the step holds
 // each byte once, so that Undo puts back exactly what was overwritten. The run is made as long as
 // its strings' room, so that joining one more keystroke has to allocate, twice at most.
