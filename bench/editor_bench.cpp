@@ -4,13 +4,15 @@
 // document, Select all and Delete with its undo, what typing costs the undo log, editing lines
 // read from a file, copying a whole document to the clipboard and pasting text from it (Windows
 // only), finding a pattern that only the end holds, Replace All of a hundred thousand matches and
-// its undo, moving the caret with the status bar showing its place (Windows only), and the memory
-// the lines take per byte of file. Each case runs in a process of its own, so its peak memory is
-// its own; scripts/bench runs them all and prints the table.
+// its undo, Replace All of as many matches in short lines and in one long line, moving the caret
+// with the status bar showing its place (Windows only), and the memory the lines take per byte of
+// file. Each case runs in a process of its own, so its peak memory is its own; scripts/bench runs
+// them all and prints the table.
 //
 // Usage: editor_bench read MB [silent] [wide] | long MB | paint | type MB | edit MB | erase MB |
-//                     log | lines MB | copy MB | paste MB [own] | find MB | replace MB | move |
-//                     write MB [wide] [line] | detect MB | convert MB utf16|jis
+//                     log | lines MB | copy MB | paste MB [own] | find MB | replace MB |
+//                     replace line COUNT | replace lines COUNT | move | write MB [wide] [line] |
+//                     detect MB | convert MB utf16|jis
 // "detect" finds the code of ASCII, UTF-8 and Shift-JIS text; "convert" reads and writes UTF-16
 // or JIS text, all in memory, in pieces of a megabyte as a file is read.
 // "silent" leaves out the progress texts, to show what their round trips to the window cost;
@@ -808,6 +810,48 @@ int ReplaceCase(int megabytes)
     return done && undone && redone && replaced == PlantedNeedles ? 0 : 1;
 }
 
+// Replace All of "foo" by "bar" in count lines of "foo bar", or in one line holding count times
+// "foo bar ": the same matches, once spread over lines and once all in one long line.
+int ReplaceLinesCase(long count, bool oneLine)
+{
+    FILE* file = OpenStream(FileName, "wb");
+    if (file == nullptr)
+        return 1;
+    std::string text;
+    for (long i = 0; i < count; ++i)
+        text += oneLine ? "foo bar " : "foo bar\r\n";
+    fwrite(text.data(), 1, text.size(), file);
+    fclose(file);
+    Load(static_cast<long>(text.size()));
+    SetView();
+    MeasureAll();
+    View.undo.Clear();
+#ifdef _WIN32
+    EditShown = AfterEdit;
+#endif
+    SearchPattern pattern = {"foo", 3, true, false};
+    int replaced = 0;
+    unsigned long error = 0;
+    double before = CurrentMemory();
+    Clock::time_point begin = Clock::now();
+    bool done = ReplaceAllMatches(pattern, "bar", 3, &replaced, &error);
+    double ms = Milliseconds(begin);
+    std::printf("replace all in %ld %s: %d matches %9.1f ms (undo log %.1f MB, memory %+.1f MB)\n", count,
+                oneLine ? "times in one line" : "lines", replaced, ms, View.undo.Bytes() / 1048576.0,
+                (CurrentMemory() - before) / 1048576.0);
+    begin = Clock::now();
+    bool undone = UndoEdit(&error);
+    ms = Milliseconds(begin);
+    std::printf("undo the replace all                %9.1f ms\n", ms);
+    begin = Clock::now();
+    bool redone = RedoEdit(&error);
+    ms = Milliseconds(begin);
+    std::printf("redo it                             %9.1f ms (peak %.0f MB)\n", ms, PeakMemory() / 1048576.0);
+    DestroyLines(View.firstLine);
+    View.firstLine = nullptr;
+    return done && undone && redone && replaced == count ? 0 : 1;
+}
+
 #ifdef _WIN32
 // 1,000 Down keys through the edit view's own procedure, a screen into 10 MB of lines, with and
 // without the status bar following the caret; the best of a few rounds each.
@@ -1076,8 +1120,9 @@ int main(int argc, char** argv)
 {
     if (argc < 2) {
         std::printf("usage: editor_bench read MB [silent] [wide] | long MB | paint | type MB | edit MB | erase MB | "
-                    "log | lines MB | copy MB | paste MB [own] | find MB | replace MB | move | "
-                    "write MB [wide] [line] | detect MB | convert MB utf16|jis\n");
+                    "log | lines MB | copy MB | paste MB [own] | find MB | replace MB | replace line[s] COUNT | "
+                    "move | write MB [wide] [line] | detect MB | convert MB utf16|jis
+");
         return 2;
     }
     std::string what = argv[1];
@@ -1103,6 +1148,8 @@ int main(int argc, char** argv)
         return LogCase();
     if (what == "find")
         return FindCase(megabytes);
+    if (what == "replace" && argc > 3 && (std::strcmp(argv[2], "line") == 0 || std::strcmp(argv[2], "lines") == 0))
+        return ReplaceLinesCase(std::atol(argv[3]), std::strcmp(argv[2], "line") == 0);
     if (what == "replace")
         return ReplaceCase(megabytes);
     if (what == "lines")

@@ -171,12 +171,17 @@ bool ReplaceBytes(const TextPlace& from, const TextPlace& to, const char* bytes,
 bool CopyBytes(const TextPlace& from, const TextPlace& to, const char* lineBreak, std::string* out)
 {
     try {
+        // The room for exactly the range: a step of the undo log that holds a few bytes of a long
+        // line must not keep room for the whole line.
         size_t breakLength = std::strlen(lineBreak);
         size_t size = out->size();
         for (const TextLine* line = from.line;; line = line->next) {
-            size += static_cast<size_t>(line->length) + breakLength;
+            int start = line == from.line ? from.pos : 0;
+            int stop = line == to.line ? to.pos : line->length;
+            size += static_cast<size_t>(stop - start);
             if (line == to.line)
                 break;
+            size += breakLength;
         }
         out->reserve(size);
         for (const TextLine* line = from.line;; line = line->next) {

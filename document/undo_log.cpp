@@ -37,8 +37,12 @@ bool UndoLog::Joins(const UndoStep& last, const UndoStep& step) const
     return false;
 }
 
+// Room for both strings first, so that the appends below cannot fail: a join is made whole or not
+// at all, and Record may try it again after dropping old steps.
 void UndoLog::Join(UndoStep& last, const UndoStep& step)
 {
+    last.removed.reserve(last.removed.size() + step.removed.size());
+    last.inserted.reserve(last.inserted.size() + step.inserted.size());
     if (step.kind == EditBackspace) {
         last.removed.insert(0, step.removed);
         last.start = step.start;
@@ -94,8 +98,11 @@ void UndoLog::Record(UndoStep& step)
 
 void UndoLog::Abandon()
 {
+    int depth = groupDepth;
     Clear();
     saved = -1;
+    // The edits still to come in a group make a group of their own.
+    groupDepth = depth;
 }
 
 void UndoLog::Seal()

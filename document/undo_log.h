@@ -44,7 +44,7 @@ public:
     // Puts the log back to empty, with the state it is at as the saved one.
     void Clear();
     // Empties the log for an edit that could not be recorded: no state before it can be reached
-    // again, the saved one included.
+    // again, the saved one included. Inside a group, the edits after it make a group of their own.
     void Abandon();
     // Records a change that has been made: it clears what could be redone and joins the last
     // step when its kind continues a run there. Dropping the oldest steps when memory runs out,

@@ -37,6 +37,7 @@ std::atomic<long> StreamLimit{-1};
 std::atomic<int> OpensLeft{-1};
 std::atomic<bool> ReplaceFails{false};
 std::atomic<bool> ThreadStartsFail{false};
+std::atomic<bool> HeapFails{false};
 std::atomic<int> ErrorBoxes{0};
 std::atomic<long> ChunkLimit{-1};
 std::atomic<long> ChunkBytes{0};
@@ -129,13 +130,28 @@ int LimitedClose(void* cookie)
 
 }
 
-char* AllocBlock(int size)
+namespace {
+
+// Counts one allocation against FailAllocationsAfter and FailAllocationNumber: whether it fails.
+bool AllocationRefused()
 {
     int left = AllocationsLeft.load();
     while (left > 0 && !AllocationsLeft.compare_exchange_weak(left, left - 1)) {
     }
     bool singledOut = FailingAllocation > 0 && --FailingAllocation == 0;
-    if (left == 0 || size < 0 || singledOut) {
+    return left == 0 || singledOut;
+}
+
+}
+
+bool HeapAllocationRefused()
+{
+    return HeapFails && AllocationRefused();
+}
+
+char* AllocBlock(int size)
+{
+    if (AllocationRefused() || size < 0) {
         errno = ENOMEM;
         return nullptr;
     }
@@ -373,6 +389,11 @@ void FailAllocationNumber(int n)
     FailingAllocation = n;
 }
 
+void FailHeapAllocations(bool fail)
+{
+    HeapFails = fail;
+}
+
 void FailOpensAfter(int n)
 {
     OpensLeft = n;
@@ -428,6 +449,7 @@ void ResetTestHooks()
     OpensLeft = -1;
     FailingAllocation = 0;
     ThreadStartsFail = false;
+    HeapFails = false;
     ErrorBoxes = 0;
     ChunkLimit = -1;
 }

@@ -13,6 +13,12 @@ void LimitChunkBytes(long bytes);
 long ChunkBytesInUse();
 // Only the nth allocation from now on fails (1 = the next one); 0 turns it off.
 void FailAllocationNumber(int n);
+// With fail, the native tests' operator new (tests/failing_heap.cpp) counts against the two
+// above as blocks do and throws std::bad_alloc when its turn comes; off (the default) it never
+// fails. Only the test program has that operator new.
+void FailHeapAllocations(bool fail);
+// Whether the allocation being made now is to fail, for that operator new.
+bool HeapAllocationRefused();
 // Every block reports this many bytes more than was asked for (default 0).
 void SetBlockSlack(int extra);
 // Streams opened from now on fail every read or write past this many bytes; -1 turns it off.

@@ -228,21 +228,27 @@ bool UndoEdit(unsigned long* error)
     *error = 0;
     if (!View.undo.CanUndo() || View.caret.line == nullptr)
         return false;
+    bool done = true;
+    bool applied = false;
     for (;;) {
         const UndoStep& step = View.undo.NextUndo();
         TextPlace from = FromLog(step.start);
         TextPlace to = FromLog(EndOf(step.start, step.inserted));
         TextPlace end;
-        if (!Apply(from, to, step.removed.data(), static_cast<int>(step.removed.size()), &end, error))
-            return false;
+        if (!Apply(from, to, step.removed.data(), static_cast<int>(step.removed.size()), &end, error)) {
+            done = false;
+            break;
+        }
+        applied = true;
         Restore(step.caretBefore, step.anchorBefore);
         bool more = step.withPrevious;
         View.undo.StepBack();
         if (!more || !View.undo.CanUndo())
             break;
     }
-    ShowChange();
-    return true;
+    if (applied)
+        ShowChange();
+    return done;
 }
 
 bool RedoEdit(unsigned long* error)
@@ -250,20 +256,26 @@ bool RedoEdit(unsigned long* error)
     *error = 0;
     if (!View.undo.CanRedo() || View.caret.line == nullptr)
         return false;
+    bool done = true;
+    bool applied = false;
     for (;;) {
         const UndoStep& step = View.undo.NextRedo();
         TextPlace from = FromLog(step.start);
         TextPlace to = FromLog(EndOf(step.start, step.removed));
         TextPlace end;
-        if (!Apply(from, to, step.inserted.data(), static_cast<int>(step.inserted.size()), &end, error))
-            return false;
+        if (!Apply(from, to, step.inserted.data(), static_cast<int>(step.inserted.size()), &end, error)) {
+            done = false;
+            break;
+        }
+        applied = true;
         Restore(step.caretAfter, step.anchorAfter);
         View.undo.StepForward();
         if (!View.undo.CanRedo() || !View.undo.NextRedo().withPrevious)
             break;
     }
-    ShowChange();
-    return true;
+    if (applied)
+        ShowChange();
+    return done;
 }
 
 void BeginEditGroup()

@@ -30,7 +30,12 @@ bool DeleteBackward(bool word, unsigned long* error);
 bool DeleteForward(bool word, unsigned long* error);
 
 // Take back or make again one step of the log (a group of steps counts as one). False when there
-// is none, or (with *error) when memory ran out; the log then stays where it was.
+// is none, or (with *error) when memory ran out. Each step of a group is applied whole or not at
+// all, and the log moves past it as it is applied: when memory runs out part way through a group,
+// the steps already applied stay applied, the log points just past them, and the window catches
+// up with them as after any edit. The next Undo (Redo) goes on with the rest of the group, and
+// Redo (Undo) makes the part applied again. Taking the applied steps back instead could itself run
+// out of memory; nothing is applied twice this way.
 bool UndoEdit(unsigned long* error);
 bool RedoEdit(unsigned long* error);
 

@@ -1,9 +1,14 @@
 #include "view/search_commands.h"
 #include "document/text_edit.h"
 #include "document/text_line.h"
+#include "platform/platform.h"
 #include "view/char_input.h"
 #include "view/editing.h"
 #include "view/selection.h"
+
+#include <climits>
+#include <new>
+#include <string>
 
 namespace {
 
@@ -35,6 +40,34 @@ int DigitAt(const unsigned char* text, int* bytes)
     }
     *bytes = 0;
     return 0;
+}
+
+// The match at first and every later one of its line replaced in one edit, from the first
+// match's start to the last one's end: the line is moved, measured and logged once, however many
+// matches it holds. The matches are those of the line as it was; *built is room to reuse.
+bool ReplaceInLine(const SearchPattern& pattern, const TextPlace& first, const char* bytes, int count,
+                   std::string* built, int* matches, unsigned long* error)
+{
+    const TextLine& line = *first.line;
+    int end = first.pos;
+    try {
+        built->clear();
+        for (int at = first.pos; at >= 0; at = FindInLine(pattern, line.text, line.length, end, line.length, true)) {
+            built->append(line.text + end, static_cast<size_t>(at - end));
+            built->append(bytes, static_cast<size_t>(count));
+            end = at + pattern.length;
+            ++*matches;
+        }
+    } catch (const std::bad_alloc&) {
+        *error = OutOfMemoryError;
+        return false;
+    }
+    if (built->size() > static_cast<size_t>(INT_MAX)) {
+        *error = OutOfMemoryError;
+        return false;
+    }
+    TextPlace last = {first.line, first.lineIndex, end};
+    return ReplaceRange(first, last, built->data(), static_cast<int>(built->size()), EditOther, error);
 }
 
 }
@@ -78,14 +111,16 @@ bool ReplaceAllMatches(const SearchPattern& pattern, const char* bytes, int coun
         return true;
     TextPlace from = {View.firstLine, 0, 0};
     TextMatch match;
+    std::string built;
     bool done = true;
     BeginEditGroup();
     while (FindMatch(pattern, from, true, false, &match)) {
-        if (!ReplaceRange(match.start, match.end, bytes, count, EditOther, error)) {
+        int matches = 0;
+        if (!ReplaceInLine(pattern, match.start, bytes, count, &built, &matches, error)) {
             done = false;
             break;
         }
-        ++*replaced;
+        *replaced += matches;
         // The caret stands after the new text.
         from = CaretPlace();
     }

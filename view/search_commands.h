@@ -16,8 +16,11 @@ bool ReplaceAndFindNext(const SearchPattern& pattern, const char* bytes, int cou
                         unsigned long* error);
 
 // Replace All: every match from the document's start replaced with the count bytes, as one step
-// for Undo; the search goes on after each new text, which is never searched itself. *replaced
-// counts them. False when an edit failed, with what was replaced before kept, as one step.
+// for Undo; the matches are those of the text as it was, so new text is never searched itself.
+// A line is changed once, all its matches together (one edit and one step of the log a line,
+// whatever its matches), so the time goes with the bytes, not with matches times the line's length.
+// *replaced counts them. False when an edit failed, with the lines replaced before kept, as one
+// step; the line it failed on is as it was.
 bool ReplaceAllMatches(const SearchPattern& pattern, const char* bytes, int count, int* replaced,
                        unsigned long* error);
 

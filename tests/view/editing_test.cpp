@@ -182,6 +182,83 @@ TEST_F(Editing, UndoBringsBackTheSelectionADeletionTook)
     EXPECT_EQ(View.caret.lineIndex, 2);
 }
 
+#ifndef _WIN32
+int Shown = 0;
+
+void CountShown()
+{
+    ++Shown;
+}
+
+// A group of three edits that Undo (Redo) has to make new lines for, each, whichever allocation
+// memory runs out at: three joins are undone, three breaks redone. The steps taken back (or made
+// again) before the failure stay so, the window catches up with them, and the next Undo (Redo)
+// goes on with the rest of the group.
+TEST_F(Editing, AGroupThatRunsOutOfMemoryPartWayStopsWhereItGotAndIsShown)
+{
+    const Lines split = {"one", "two", "three", "four"};
+    const Lines joined = {"onetwothreefour"};
+    bool (*const turns[])(unsigned long*) = {UndoEdit, RedoEdit};
+    for (bool (*turn)(unsigned long*) : turns) {
+        bool undoing = turn == UndoEdit;
+        // Undo starts from the joined text, Redo from the split text, back where the group began.
+        const Lines& before = undoing ? split : joined;
+        const Lines& after = undoing ? joined : split;
+        bool done = false;
+        for (int succeeding = 0; !done && succeeding < 40; ++succeeding) {
+            ResetTestHooks();
+            Document(before, 0, 0);
+            unsigned long error = 0;
+            BeginEditGroup();
+            for (int i = 0; i < 3; ++i) {
+                if (undoing) {
+                    TextPlace end = {View.firstLine, 0, View.firstLine->length};
+                    TextPlace next = {View.firstLine->next, 1, 0};
+                    ASSERT_TRUE(ReplaceRange(end, next, "", 0, EditOther, &error));
+                } else {
+                    TextLine* line = ::LineAt(View.firstLine, i);
+                    TextPlace at = {line, i, static_cast<int>(split[i].size())};
+                    ASSERT_TRUE(ReplaceRange(at, at, "\r", 1, EditOther, &error));
+                }
+            }
+            EndEditGroup();
+            ASSERT_EQ(Text(), after);
+            if (!undoing) {
+                ASSERT_TRUE(UndoEdit(&error));
+            }
+            const Lines& from = undoing ? after : before;
+            const Lines& to = undoing ? before : after;
+            Shown = 0;
+            EditShown = CountShown;
+            FailHeapAllocations(true);
+            FailAllocationsAfter(succeeding);
+            done = turn(&error);
+            ResetTestHooks();
+            if (done) {
+                EXPECT_EQ(Text(), to);
+                break;
+            }
+            SCOPED_TRACE(std::to_string(succeeding) + " allocations" + (undoing ? " for Undo" : " for Redo"));
+            EXPECT_EQ(error, OutOfMemoryError);
+            EXPECT_EQ(Shown, Text() != from ? 1 : 0);
+            EXPECT_EQ(View.modified, Text() != before);
+            EXPECT_EQ(View.totalRows, static_cast<int>(Text().size()));
+            EXPECT_EQ(View.caret.line, ::LineAt(View.firstLine, View.caret.lineIndex));
+            // The rest of the group, and back again as one step.
+            ASSERT_TRUE(turn(&error));
+            EXPECT_EQ(Text(), to);
+            EXPECT_EQ(View.modified, to != before);
+            bool (*back)(unsigned long*) = undoing ? RedoEdit : UndoEdit;
+            ASSERT_TRUE(back(&error));
+            EXPECT_EQ(Text(), from);
+            EXPECT_FALSE(back(&error));
+        }
+        EXPECT_TRUE(done);
+    }
+    EditShown = nullptr;
+}
+#endif
+
 TEST_F(Editing, TypedCharactersCostTheLogAFewBytesEach)
 {
     Document({""}, 0, 0);

@@ -6,6 +6,7 @@
 #include "view/selection.h"
 
 #include <gtest/gtest.h>
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -179,7 +180,148 @@ TEST_F(SearchCommands, ReplaceAllIsOneStepThatNeverSearchesItsOwnText)
     EXPECT_EQ(LinesOf(View.firstLine), Lines({"Cat cat catalog", "CAT"}));
 }
 
+// Many matches in one line: the line holds exactly the replaced text, the caret stands after the
+// last new text, and one Undo takes all of it back as one Redo makes it again.
+TEST_F(SearchCommands, ReplaceAllInALineOfManyMatchesIsOneStepWithEveryMatchReplaced)
+{
+    const struct {
+        std::string unit;  // repeated to make the line
+        std::string what;
+        std::string with;
+        bool matchCase;
+        bool wholeWord;
+        std::string replacedUnit;
+    } cases[] = {
+        {"foo bar ", "foo", "x", true, false, "x bar "},
+        // A double-byte pattern whose replacement holds it; "A" is also the trail byte of A.
+        {std::string(A) + "A" + A + "a", A, std::string("<") + A + ">", true, false,
+         std::string("<") + A + ">A<" + A + ">a"},
+        // Folded case, never on a trail byte, with the pattern in its replacement.
+        {std::string(A) + "A" + A + "a", "a", "aa", false, false, std::string(A) + "aa" + A + "aa"},
+        {"cat catalog cat. ", "cat", "dog", true, true, "dog catalog dog. "},
+        {"aaa", "a", "aa", true, false, "aaaaaa"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::string line;
+        std::string replacedLine;
+        for (int i = 0; i < 500; ++i) {
+            line += c.unit;
+            replacedLine += c.replacedUnit;
+        }
+        Lines before = {"first", "< " + line + "!", "end"};
+        Document(before, 2, 1);
+        Shown = 0;
+        int matches = 0;
+        for (size_t at = 0; (at = replacedLine.find(c.with, at)) != std::string::npos; at += c.with.size())
+            ++matches;
+        EXPECT_EQ(ReplaceAll(c.what, c.with, c.matchCase, c.wholeWord), matches);
+        Lines after = {"first", "< " + replacedLine + "!", "end"};
+        EXPECT_EQ(LinesOf(View.firstLine), after);
+        // After the last new text: the replaced line less what follows its last match.
+        size_t tail = c.replacedUnit.size() - c.replacedUnit.rfind(c.with) - c.with.size();
+        std::string caret = "1:" + std::to_string(2 + replacedLine.size() - tail);
+        EXPECT_EQ(Selection(), caret + "-" + caret);
+        EXPECT_TRUE(View.modified);
+        EXPECT_EQ(Shown, 1);
+
+        unsigned long error = 0;
+        EXPECT_TRUE(UndoEdit(&error));
+        EXPECT_EQ(LinesOf(View.firstLine), before);
+        EXPECT_EQ(Selection(), "2:1-2:1");
+        EXPECT_FALSE(View.modified);
+        EXPECT_FALSE(View.undo.CanUndo());
+        EXPECT_TRUE(RedoEdit(&error));
+        EXPECT_EQ(LinesOf(View.firstLine), after);
+        EXPECT_TRUE(View.modified);
+        EXPECT_FALSE(View.undo.CanRedo());
+    }
+}
+
+// A replacement with line breaks: every match of the line still goes, and the search goes on in
+// the lines after the new ones.
+TEST_F(SearchCommands, ReplaceAllWithLineBreaksSplitsTheLineAtEveryMatch)
+{
+    Lines before = {"a,b,,c", "d,e"};
+    Document(before);
+    EXPECT_EQ(ReplaceAll(",", "\r\n"), 4);
+    EXPECT_EQ(LinesOf(View.firstLine), Lines({"a", "b", "", "c", "d", "e"}));
+    EXPECT_EQ(Selection(), "5:0-5:0");
+    EXPECT_EQ(LineCount(), 6);
+    unsigned long error = 0;
+    EXPECT_TRUE(UndoEdit(&error));
+    EXPECT_EQ(LinesOf(View.firstLine), before);
+    EXPECT_EQ(Selection(), "0:0-0:0");
+    EXPECT_TRUE(RedoEdit(&error));
+    EXPECT_EQ(LinesOf(View.firstLine), Lines({"a", "b", "", "c", "d", "e"}));
+}
+
 #ifndef _WIN32
+// Memory runs out at each allocation in turn, the standard library's too: from there on, or at
+// that one alone. Each line is replaced whole or not at all, and the lines before a failure are.
+// The log holds what it could keep of the Replace All as one step, which Undo takes back and Redo
+// makes again, and the modified mark and the window agree with the text.
+TEST_F(SearchCommands, ReplaceAllFailingAtAnyAllocationLeavesTextAndLogInStep)
+{
+    const Lines before = {"one x two x", std::string(200, 'x'), "none", "x" + std::string(100, '.') + "x"};
+    Lines replaced;
+    for (const std::string& line : before) {
+        std::string changed;
+        for (char b : line)
+            changed += b == 'x' ? std::string("yy") : std::string(1, b);
+        replaced.push_back(changed);
+    }
+    // The allocations a whole Replace All makes, found by the first pass.
+    int allocations = 0;
+    for (bool once : {false, true}) {
+        bool done = false;
+        for (int n = 0; once ? n <= allocations : !done && n < 200; ++n) {
+            Document(before, 2, 0);
+            Shown = 0;
+            int count = -1;
+            unsigned long error = 0;
+            FailHeapAllocations(true);
+            if (once)
+                FailAllocationNumber(n + 1);
+            else
+                FailAllocationsAfter(n);
+            done = ReplaceAllMatches(Pattern("x"), "yy", 2, &count, &error);
+            ResetTestHooks();
+            if (done && !once)
+                allocations = n;
+            SCOPED_TRACE(once ? "allocation " + std::to_string(n + 1) : std::to_string(n) + " allocations");
+            Lines text = LinesOf(View.firstLine);
+            // The lines before the failure replaced, the rest as they were.
+            size_t changed = 0;
+            int matches = 0;
+            while (changed < text.size() && text[changed] == replaced[changed]) {
+                matches += static_cast<int>(std::count(before[changed].begin(), before[changed].end(), 'x'));
+                ++changed;
+            }
+            for (size_t i = changed; i < text.size(); ++i)
+                EXPECT_EQ(text[i], before[i]) << "line " << i;
+            if (done) {
+                EXPECT_EQ(text, replaced);
+            } else {
+                EXPECT_EQ(error, OutOfMemoryError);
+                EXPECT_EQ(count, matches);
+            }
+            EXPECT_EQ(View.modified, !View.undo.AtSaved());
+            EXPECT_EQ(Shown, text != before ? 1 : 0);
+            if (!View.undo.CanUndo())
+                continue;
+            EXPECT_TRUE(UndoEdit(&error));
+            EXPECT_FALSE(View.undo.CanUndo());
+            // Back to the start, unless the log had to let go of what came first.
+            EXPECT_EQ(View.modified, LinesOf(View.firstLine) != before);
+            EXPECT_TRUE(RedoEdit(&error));
+            EXPECT_EQ(LinesOf(View.firstLine), text);
+        }
+        EXPECT_TRUE(done);
+    }
+    EXPECT_GT(allocations, 0);
+}
+
 TEST_F(SearchCommands, ReplaceAllThatRunsOutOfMemoryKeepsWhatItDidAsOneStep)
 {
     Lines lines;
