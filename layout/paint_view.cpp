@@ -1,4 +1,5 @@
 #include "layout/paint_view.h"
+#include "document/background_load.h"
 #include "document/document_lock.h"
 #include "document/editor_record.h"
 #include "document/text_line.h"
@@ -309,12 +310,22 @@ void PaintView(const PAINTSTRUCT& paint)
     TextPlace end;
     SelectedRange(&start, &end);
     bool caretLinePainted = false;
+    // An edit repaints only its own rows. The lines outside them are passed by the rows they
+    // were measured with, which only a load leaves behind the text; the caret's line is always
+    // painted, since painting is what places the caret.
+    bool partial = !LoadInProgress() && (paint.rcPaint.top > 0 || paint.rcPaint.bottom < View.clientHeight);
     int index = View.topLineIndex;
     for (const TextLine* line = View.topLine; line != nullptr; line = line->next, ++index) {
         if (line == View.caret.line)
             caretLinePainted = true;
-        LineSelection selected = SelectedPart(*line, index, start, end);
-        rect.top += PaintLine(*line, dc, View.textColor, rect, selected) * RowHeight();
+        int rowsBottom = rect.top + line->rowCount * RowHeight();
+        bool outside = rowsBottom <= paint.rcPaint.top || rect.top >= paint.rcPaint.bottom;
+        if (partial && outside && line != View.caret.line) {
+            rect.top = rowsBottom;
+        } else {
+            LineSelection selected = SelectedPart(*line, index, start, end);
+            rect.top += PaintLine(*line, dc, View.textColor, rect, selected) * RowHeight();
+        }
         if (rect.top >= rect.bottom)
             break;
     }

@@ -45,6 +45,25 @@ LogPlace EndOf(const LogPlace& start, const std::string& bytes)
     return end;
 }
 
+EditSpan Pending = {-1, -1, false};
+
+// A second edit before the window catches up is taken to move everything below the first line
+// either touched: exact enough, and Replace All repaints once.
+void AddToSpan(const EditChange& change, bool rowsChanged)
+{
+    int last = change.firstIndex + change.linesAdded;
+    bool shifted = rowsChanged || change.linesAdded != change.linesRemoved;
+    if (Pending.firstIndex < 0) {
+        EditSpan span = {change.firstIndex, last, shifted};
+        Pending = span;
+        return;
+    }
+    if (change.firstIndex < Pending.firstIndex)
+        Pending.firstIndex = change.firstIndex;
+    Pending.lastIndex = last > Pending.lastIndex ? last : Pending.lastIndex;
+    Pending.shifted = true;
+}
+
 // Measures the lines an edit left and brings the totals and the top of the view in step: rows
 // of the lines that went are taken off, and a top line that went gives way to the first line.
 void MeasureChange(const EditChange& change)
@@ -60,6 +79,7 @@ void MeasureChange(const EditChange& change)
     }
     int rowDelta = rows - change.rowsRemoved;
     View.totalRows += rowDelta;
+    AddToSpan(change, rowDelta != 0);
 
     if (change.topRemoved) {
         View.vScroll -= change.rowsBeforeTop;
@@ -115,6 +135,7 @@ void ShowChange()
     }
     if (EditShown != nullptr)
         EditShown();
+    Pending.firstIndex = -1;
     if (EditStateChanged != nullptr)
         EditStateChanged();
 }
@@ -133,6 +154,11 @@ bool DeleteRange(const TextPlace& from, const TextPlace& to, EditKind kind, unsi
     return ReplaceRange(from, to, "", 0, kind, error);
 }
 
+}
+
+const EditSpan& PendingEditSpan()
+{
+    return Pending;
 }
 
 bool ReplaceRange(const TextPlace& from, const TextPlace& to, const char* bytes, int count, EditKind kind,

@@ -19,6 +19,17 @@ extern void (*EditShown)();
 // and when a selection appears or goes. Null until the application sets it.
 extern void (*EditStateChanged)();
 
+// The lines the edits not yet shown touched, for EditShown to repaint no more than it must:
+// from line firstIndex to line lastIndex as the document now stands, and whether anything below
+// them moved (lines came or went, or a touched line's rows changed). firstIndex is -1 when no
+// edit is pending; the span starts anew once EditShown has been called.
+struct EditSpan {
+    int firstIndex;
+    int lastIndex;
+    bool shifted;
+};
+const EditSpan& PendingEditSpan();
+
 // (Not ReplaceText: the system's headers take that name for the Replace dialog.)
 bool ReplaceRange(const TextPlace& from, const TextPlace& to, const char* bytes, int count, EditKind kind,
                  unsigned long* error);

@@ -3,6 +3,7 @@
 #include "document/background_load.h"
 #include "document/document_lock.h"
 #include "document/editor_record.h"
+#include "document/text_edit.h"
 #include "document/text_line.h"
 #include "layout/paint_view.h"
 #include "platform/platform.h"
@@ -223,17 +224,6 @@ void LayoutArrivedLines()
         CaretMoved();
 }
 
-void AfterEdit()
-{
-    DocumentGuard guard;
-    EnsureCaretVisible();
-    SetScrollBars();
-    InvalidateAll();
-    FollowCaretWhileComposing();
-    if (CaretMoved != nullptr)
-        CaretMoved();
-}
-
 void RevealCaret()
 {
     DocumentGuard guard;
@@ -324,19 +314,21 @@ void ScrollColumns(int n)
         MoveContents(SB_HORZ, View.hScroll, -delta * CellWidth, 0);
 }
 
-void EnsureCaretVisible()
+namespace {
+
+// EnsureCaretVisible, telling whether it repainted the whole view.
+bool ScrollToCaret()
 {
-    DocumentGuard guard;
     if (View.caret.line == nullptr) {
         InvalidateAll();
-        return;
+        return true;
     }
     LayoutPoint point = PosToPoint(*View.caret.line, View.caret.pos);
     int cx = point.x + ViewOriginX();
     int lineTop = 0;
     if (!CachedLineTop(View.caret.line, INT_MAX, true, &lineTop)) {
         InvalidateAll();
-        return;
+        return true;
     }
     int cy = lineTop + point.y;
 
@@ -354,8 +346,53 @@ void EnsureCaretVisible()
         scrolled += ShiftRows((cy - View.clientHeight) / RowHeight() + 1) != 0;
 
     if (scrolled == 0)
-        return;
+        return false;
     SetScrollBars();
     InvalidateAll();
     FollowCaretWhileComposing();
+    return true;
+}
+
+// Repaints the rows of the lines an edit touched, and everything below them when they moved.
+// Painting a row costs little next to painting the window, whose rows are mostly unchanged.
+void InvalidateEdited(const EditSpan& span)
+{
+    if (!HasWindow())
+        return;
+    TextLine* first = span.firstIndex >= 0 ? LineAtIndex(span.firstIndex) : nullptr;
+    int top = 0;
+    if (first == nullptr || !CachedLineTop(first, View.clientHeight, true, &top)) {
+        InvalidateAll();
+        return;
+    }
+    int bottom = View.clientHeight;
+    if (!span.shifted) {
+        bottom = top;
+        TextLine* line = first;
+        for (int i = span.firstIndex; line != nullptr && i <= span.lastIndex && bottom < View.clientHeight;
+             ++i, line = line->next)
+            bottom += line->rowCount * RowHeight();
+    }
+    RECT rows = {0, top > 0 ? top : 0, View.clientWidth, bottom};
+    InvalidateRect(View.hwnd, &rows, TRUE);
+}
+
+}
+
+void EnsureCaretVisible()
+{
+    DocumentGuard guard;
+    ScrollToCaret();
+}
+
+void AfterEdit()
+{
+    DocumentGuard guard;
+    bool repainted = ScrollToCaret();
+    SetScrollBars();
+    if (!repainted)
+        InvalidateEdited(PendingEditSpan());
+    FollowCaretWhileComposing();
+    if (CaretMoved != nullptr)
+        CaretMoved();
 }

@@ -281,3 +281,78 @@ TEST_F(QuietScrollBars, ScrollingSetsOnlyThePositionOfTheBarItMoves)
     Key(VK_RIGHT);
     EXPECT_EQ(Calls.vertical + Calls.horizontal, 0);
 }
+
+// The view's pixels as the screen shows them, row by row.
+std::vector<COLORREF> ViewPixels()
+{
+    BITMAPINFO info;
+    std::memset(&info, 0, sizeof info);
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = View.clientWidth;
+    info.bmiHeader.biHeight = -View.clientHeight;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HDC screen = GetDC(View.hwnd);
+    HDC memory = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, View.clientWidth, View.clientHeight, screen, 0, 0, SRCCOPY);
+    GdiFlush();
+    const COLORREF* pixels = static_cast<const COLORREF*>(bits);
+    std::vector<COLORREF> copy(pixels, pixels + View.clientWidth * View.clientHeight);
+    SelectObject(memory, old);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(View.hwnd, screen);
+    return copy;
+}
+
+// The rows an edit leaves for painting: its own line's when nothing below moved, from there to
+// the bottom when lines came or went.
+TEST_F(EditingKeys, AnEditRepaintsItsOwnRowsAndWhatMovedBelowThem)
+{
+    Lines lines;
+    for (int i = 0; i < 20; ++i)
+        lines.push_back("line " + std::to_string(i));
+    Document(lines);
+    Key(VK_DOWN);
+    Key(VK_DOWN);
+    Key(VK_DOWN);
+    ValidateRect(View.hwnd, nullptr);
+    auto repainted = [] {
+        RECT rows;
+        if (!GetUpdateRect(View.hwnd, &rows, FALSE))
+            SetRectEmpty(&rows);
+        ValidateRect(View.hwnd, nullptr);
+        return std::vector<long>{rows.top, rows.bottom};
+    };
+    Type("x");
+    EXPECT_EQ(repainted(), (std::vector<long>{3 * 14, 4 * 14}));
+    Type("\b");
+    EXPECT_EQ(repainted(), (std::vector<long>{3 * 14, 4 * 14}));
+    Type("\r");
+    EXPECT_EQ(repainted(), (std::vector<long>{3 * 14, 200}));
+    Type("\b");
+    EXPECT_EQ(repainted(), (std::vector<long>{3 * 14, 200})) << "the line joined the one above";
+    // A line that grows onto a second row moves the rows below it.
+    WrapMode = 0;
+    Relayout();
+    ValidateRect(View.hwnd, nullptr);
+    Type(std::string(60, 'w'));
+    EXPECT_EQ(repainted(), (std::vector<long>{3 * 14, 200}));
+    // What the partial repaint leaves on the screen is what a whole one paints.
+    InvalidateRect(View.hwnd, nullptr, TRUE);
+    UpdateWindow(View.hwnd);
+    Key(VK_HOME);
+    Type("ab");
+    // The caret blinks; it is kept out of the pictures.
+    HideCaret(View.hwnd);
+    UpdateWindow(View.hwnd);
+    std::vector<COLORREF> part = ViewPixels();
+    InvalidateRect(View.hwnd, nullptr, TRUE);
+    UpdateWindow(View.hwnd);
+    EXPECT_EQ(part, ViewPixels());
+    ShowCaret(View.hwnd);
+}
