@@ -12,6 +12,7 @@
 #include "view/viewport.h"
 
 #include <windowsx.h>
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -104,6 +105,12 @@ void MoveAndShow(void (*move)(), bool extend)
     if (View.caret.line == nullptr)
         return;
     bool selected = HasSelection();
+    int from = View.caret.lineIndex;
+    int to = from;
+    // A selection that goes was highlighted from its anchor; one that grows or shrinks changes
+    // only between where the caret was and where it goes.
+    if (selected && !extend)
+        from = View.anchor.lineIndex;
     move();
     if (!extend)
         CollapseSelection();
@@ -111,8 +118,10 @@ void MoveAndShow(void (*move)(), bool extend)
     DropPendingLeadByte();
     PlaceCaret();
     EnsureCaretVisible();
-    if (selected || HasSelection())
-        InvalidateRect(View.hwnd, nullptr, TRUE);
+    if (selected || HasSelection()) {
+        int lines[3] = {from, to, View.caret.lineIndex};
+        RepaintLines(*std::min_element(lines, lines + 3), *std::max_element(lines, lines + 3));
+    }
     if (selected != HasSelection() && EditStateChanged != nullptr)
         EditStateChanged();
 }

@@ -357,26 +357,34 @@ bool ScrollToCaret()
 // Painting a row costs little next to painting the window, whose rows are mostly unchanged.
 void InvalidateEdited(const EditSpan& span)
 {
+    if (span.firstIndex < 0)
+        InvalidateAll();
+    else
+        RepaintLines(span.firstIndex, span.shifted ? INT_MAX : span.lastIndex);
+}
+
+}
+
+void RepaintLines(int firstIndex, int lastIndex)
+{
     if (!HasWindow())
         return;
-    TextLine* first = span.firstIndex >= 0 ? LineAtIndex(span.firstIndex) : nullptr;
+    DocumentGuard guard;
+    TextLine* first = LineAtIndex(firstIndex);
     int top = 0;
     if (first == nullptr || !CachedLineTop(first, View.clientHeight, true, &top)) {
         InvalidateAll();
         return;
     }
-    int bottom = View.clientHeight;
-    if (!span.shifted) {
-        bottom = top;
-        TextLine* line = first;
-        for (int i = span.firstIndex; line != nullptr && i <= span.lastIndex && bottom < View.clientHeight;
-             ++i, line = line->next)
-            bottom += line->rowCount * RowHeight();
+    // Rows below the document's last line may have held a line that went.
+    int bottom = lastIndex == INT_MAX ? View.clientHeight : top;
+    TextLine* line = first;
+    for (int i = firstIndex; line != nullptr && i <= lastIndex && bottom < View.clientHeight; ++i) {
+        bottom += line->rowCount * RowHeight();
+        line = line->next;
     }
-    RECT rows = {0, top > 0 ? top : 0, View.clientWidth, bottom};
+    RECT rows = {0, top > 0 ? top : 0, View.clientWidth, bottom < View.clientHeight ? bottom : View.clientHeight};
     InvalidateRect(View.hwnd, &rows, TRUE);
-}
-
 }
 
 void EnsureCaretVisible()

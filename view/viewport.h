@@ -28,6 +28,8 @@ void LayoutArrivedLines();
 void ScrollRows(int n);
 // Scrolls by up to n cells (positive to the right) within the horizontal scroll bar's range.
 void ScrollColumns(int n);
+// Repaints the rows of the lines numbered firstIndex to lastIndex (INT_MAX: to the bottom).
+void RepaintLines(int firstIndex, int lastIndex);
 // Scrolls just far enough for the caret's point to lie in the client area.
 void EnsureCaretVisible();
 // After an edit has measured what it changed: the scroll bars take the new extent, the caret is

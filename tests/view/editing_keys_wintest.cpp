@@ -356,3 +356,33 @@ TEST_F(EditingKeys, AnEditRepaintsItsOwnRowsAndWhatMovedBelowThem)
     EXPECT_EQ(part, ViewPixels());
     ShowCaret(View.hwnd);
 }
+
+TEST_F(EditingKeys, ASelectionRepaintsOnlyTheRowsWhoseHighlightChanged)
+{
+    Lines lines;
+    for (int i = 0; i < 20; ++i)
+        lines.push_back("line " + std::to_string(i));
+    Document(lines);
+    Key(VK_DOWN);
+    Key(VK_DOWN);
+    ValidateRect(View.hwnd, nullptr);
+    auto repainted = [] {
+        RECT rows;
+        if (!GetUpdateRect(View.hwnd, &rows, FALSE))
+            SetRectEmpty(&rows);
+        ValidateRect(View.hwnd, nullptr);
+        return std::vector<long>{rows.top, rows.bottom};
+    };
+    Key(VK_RIGHT, true);
+    Key(VK_RIGHT, true);
+    EXPECT_EQ(repainted(), (std::vector<long>{2 * 14, 3 * 14}));
+    Key(VK_DOWN, true);
+    Key(VK_DOWN, true);
+    EXPECT_EQ(repainted(), (std::vector<long>{2 * 14, 5 * 14}));
+    // Ending the selection takes its highlight off every line it held.
+    Key(VK_UP);
+    EXPECT_EQ(repainted(), (std::vector<long>{2 * 14, 5 * 14}));
+    EXPECT_FALSE(HasSelection());
+    Key(VK_DOWN);
+    EXPECT_EQ(repainted(), (std::vector<long>{0, 0})) << "a move without a selection paints nothing";
+}
