@@ -129,6 +129,8 @@ std::vector<std::string> FileLines;
 // A hash of every text the document has had, to check that undo and redo only ever go back to
 // one: eight bytes an action where a copy of the text would be the whole document.
 std::unordered_set<uint64_t> History;
+// Whether the model's text changed in the current action, so that only such actions are hashed.
+bool TextChanged;
 
 uint64_t Mix(uint64_t h)
 {
@@ -197,6 +199,7 @@ void ModelReplace(int fromLine, int fromPos, int toLine, int toPos, const std::s
     lines.insert(lines.begin() + fromLine, parts.begin(), parts.end());
     Expected.caretLine = fromLine + static_cast<int>(parts.size()) - 1;
     Expected.caretPos = ModelBoundaryAfter(lines[Expected.caretLine], endPos);
+    TextChanged = true;
 }
 
 void ModelFollowCaret()
@@ -434,6 +437,7 @@ void ScrollTo(int index)
 void RunAction(Script& script)
 {
     unsigned char action = script.Next();
+    TextChanged = false;
     bool extend = action >= 128;
     switch (action % 32) {
     case 0: Move(MoveHome, extend); break;
@@ -482,7 +486,8 @@ void RunAction(Script& script)
     }
     default: TypeCharacter(script); break;
     }
-    History.insert(TextHash(Expected.lines));
+    if (TextChanged)
+        History.insert(TextHash(Expected.lines));
 }
 
 std::vector<std::string> TextsOf(const TextLine* first)
