@@ -8,6 +8,10 @@
 // those a fresh measuring gives, and the caret's place must survive the trip to a point and
 // back; at the end, undoing everything must give the file's lines and redoing everything the
 // edited ones. Otherwise the run aborts.
+//
+// What one input may grow is bounded, so that a long run keeps its memory: an action that could
+// take the document past MaxDocumentBytes is skipped (the clipboard, a copy of part of it, stays
+// within that too), and the texts the document has had are kept as hashes, not copies.
 #include "document/background_load.h"
 #include "document/editor_record.h"
 #include "document/line_arena.h"
@@ -28,14 +32,19 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <string>
 #include <unistd.h>
+#include <unordered_set>
 #include <vector>
 
 namespace {
 
 const char Separator[] = "~~~";
 const int SeparatorLength = 3;
+// Every action checks the whole document, and pasting a selection of all of it doubles it: past
+// this size the checks would take most of the time and the copies most of the memory.
+const size_t MaxDocumentBytes = 16 * 1024;
 
 class Script {
 public:
@@ -115,8 +124,45 @@ struct Model {
 };
 
 Model Expected;
-// Every text the document has had, to check that undo and redo only ever go back to one.
-std::vector<std::vector<std::string>> History;
+// The file's lines, which undoing everything must give back.
+std::vector<std::string> FileLines;
+// A hash of every text the document has had, to check that undo and redo only ever go back to
+// one: eight bytes an action where a copy of the text would be the whole document.
+std::unordered_set<uint64_t> History;
+// Whether the model's text changed in the current action, so that only such actions are hashed.
+bool TextChanged;
+
+uint64_t Mix(uint64_t h)
+{
+    h = (h ^ (h >> 30)) * 0xbf58476d1ce4e5b9ULL;
+    h = (h ^ (h >> 27)) * 0x94d049bb133111ebULL;
+    return h ^ (h >> 31);
+}
+
+// Each line's hash goes in after the ones before, so that lines joined, split or in another
+// order hash differently.
+uint64_t TextHash(const std::vector<std::string>& lines)
+{
+    uint64_t h = Mix(lines.size());
+    for (const std::string& line : lines)
+        h = Mix(h ^ std::hash<std::string>()(line));
+    return h;
+}
+
+// The document's bytes as the model holds them, a break counted for every line.
+size_t ExpectedBytes()
+{
+    size_t bytes = 0;
+    for (const std::string& line : Expected.lines)
+        bytes += line.size() + 1;
+    return bytes;
+}
+
+// Whether an action that adds this many bytes at most keeps the document within its bound.
+bool MayGrow(size_t bytes)
+{
+    return ExpectedBytes() + bytes <= MaxDocumentBytes;
+}
 
 std::vector<std::string> TextsOf(const TextLine* first);
 
@@ -153,6 +199,7 @@ void ModelReplace(int fromLine, int fromPos, int toLine, int toPos, const std::s
     lines.insert(lines.begin() + fromLine, parts.begin(), parts.end());
     Expected.caretLine = fromLine + static_cast<int>(parts.size()) - 1;
     Expected.caretPos = ModelBoundaryAfter(lines[Expected.caretLine], endPos);
+    TextChanged = true;
 }
 
 void ModelFollowCaret()
@@ -263,6 +310,8 @@ void ExpectTyped(const std::string& bytes, bool typed = true)
 
 void Type(const std::string& bytes)
 {
+    if (!MayGrow(bytes.size()))
+        return;
     ExpectTyped(bytes);
     Check(InsertText(bytes.data(), static_cast<int>(bytes.size())));
 }
@@ -274,13 +323,16 @@ void TypeCharacter(Script& script)
     unsigned long error = 0;
     if (!IsTypedByte(b))
         return;
-    if (!IsLeadByte(b)) {
+    bool lead = IsLeadByte(b);
+    unsigned char trail = lead ? script.Next() : 0;
+    if (!MayGrow(lead ? 2 : 1))
+        return;
+    if (!lead) {
         ExpectTyped(std::string(1, static_cast<char>(b)));
         Check(TypeByte(b, &error));
         return;
     }
     Check(TypeByte(b, &error));
-    unsigned char trail = script.Next();
     ExpectTyped(std::string{static_cast<char>(b), static_cast<char>(trail)});
     Check(TypeByte(trail, &error));
 }
@@ -345,17 +397,11 @@ void Cut()
 
 void Paste()
 {
+    if (!MayGrow(Clipboard.size()))
+        return;
     ExpectTyped(Clipboard, false);
     unsigned long error = 0;
     Check(ReplaceSelection(Clipboard.data(), static_cast<int>(Clipboard.size()), EditOther, &error));
-}
-
-bool InHistory(const std::vector<std::string>& texts)
-{
-    for (const std::vector<std::string>& seen : History)
-        if (seen == texts)
-            return true;
-    return false;
 }
 
 // Undo and redo may only ever bring back a text the document has had.
@@ -368,7 +414,7 @@ void UndoOrRedo(bool undo)
         RedoEdit(&error);
     Check(error == 0);
     Expected.lines = TextsOf(View.firstLine);
-    Check(InHistory(Expected.lines));
+    Check(History.count(TextHash(Expected.lines)) != 0);
     ModelFollowCaret();
 }
 
@@ -391,6 +437,7 @@ void ScrollTo(int index)
 void RunAction(Script& script)
 {
     unsigned char action = script.Next();
+    TextChanged = false;
     bool extend = action >= 128;
     switch (action % 32) {
     case 0: Move(MoveHome, extend); break;
@@ -439,8 +486,8 @@ void RunAction(Script& script)
     }
     default: TypeCharacter(script); break;
     }
-    if (History.back() != Expected.lines)
-        History.push_back(Expected.lines);
+    if (TextChanged)
+        History.insert(TextHash(Expected.lines));
 }
 
 std::vector<std::string> TextsOf(const TextLine* first)
@@ -559,7 +606,9 @@ void StartDocument(const uint8_t* data, size_t size)
     Expected.lines = TextsOf(View.firstLine);
     Expected.caretLine = 0;
     Expected.caretPos = 0;
-    History.assign(1, Expected.lines);
+    FileLines = Expected.lines;
+    History.clear();
+    History.insert(TextHash(FileLines));
     Clipboard.clear();
 }
 
@@ -572,7 +621,7 @@ void UndoAndRedoEverything()
     for (; View.undo.CanUndo(); ++undone)
         Check(UndoEdit(&error));
     Expected.lines = TextsOf(View.firstLine);
-    Check(Expected.lines == History.front());
+    Check(Expected.lines == FileLines);
     ModelFollowCaret();
     CheckDocument();
     for (; undone > 0; --undone)
@@ -618,5 +667,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     View.firstLine = View.caret.line = View.topLine = View.anchor.line = nullptr;
     View.undo.Clear();
     History.clear();
+    FileLines.clear();
     return 0;
 }
