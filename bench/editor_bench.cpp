@@ -1121,8 +1121,7 @@ int main(int argc, char** argv)
     if (argc < 2) {
         std::printf("usage: editor_bench read MB [silent] [wide] | long MB | paint | type MB | edit MB | erase MB | "
                     "log | lines MB | copy MB | paste MB [own] | find MB | replace MB | replace line[s] COUNT | "
-                    "move | write MB [wide] [line] | detect MB | convert MB utf16|jis
-");
+                    "move | write MB [wide] [line] | detect MB | convert MB utf16|jis\n");
         return 2;
     }
     std::string what = argv[1];
