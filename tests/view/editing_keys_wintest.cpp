@@ -61,6 +61,24 @@ protected:
     }
 
     int BarMax(int bar) { return ScrollBarMax(View.hwnd, bar); }
+
+    static Lines Numbered(int count)
+    {
+        Lines lines;
+        for (int i = 0; i < count; ++i)
+            lines.push_back("line " + std::to_string(i));
+        return lines;
+    }
+
+    // The top and bottom of what was left for painting since the last call; {0, 0} for nothing.
+    static std::vector<long> Repainted()
+    {
+        RECT rows;
+        if (!GetUpdateRect(View.hwnd, &rows, FALSE))
+            SetRectEmpty(&rows);
+        ValidateRect(View.hwnd, nullptr);
+        return std::vector<long>{rows.top, rows.bottom};
+    }
 };
 
 // Every SetScrollInfo the view makes, by bar, and whether it asked for the bar to be drawn.
@@ -139,9 +157,7 @@ TEST_F(EditingKeys, ShiftWithAMoveSelectsAndTypingReplacesTheSelection)
 
 TEST_F(EditingKeys, CtrlHomeAndCtrlEndGoToTheEndsOfTheDocument)
 {
-    Lines lines;
-    for (int i = 0; i < 100; ++i)
-        lines.push_back("line " + std::to_string(i));
+    Lines lines = Numbered(100);
     Document(lines);
     Key(VK_END, false, true);
     EXPECT_EQ(View.caret.lineIndex, 99);
@@ -180,9 +196,7 @@ TEST_F(EditingKeys, TypingPastTheRightEdgeScrollsAndWidensTheBar)
 
 TEST_F(EditingKeys, DeletingTheTopLineKeepsTheViewOnALineThatExists)
 {
-    Lines lines;
-    for (int i = 0; i < 60; ++i)
-        lines.push_back("line " + std::to_string(i));
+    Lines lines = Numbered(60);
     Document(lines);
     Key(VK_END, false, true);
     ASSERT_NE(View.topLine, View.firstLine);
@@ -313,35 +327,25 @@ std::vector<COLORREF> ViewPixels()
 // the bottom when lines came or went.
 TEST_F(EditingKeys, AnEditRepaintsItsOwnRowsAndWhatMovedBelowThem)
 {
-    Lines lines;
-    for (int i = 0; i < 20; ++i)
-        lines.push_back("line " + std::to_string(i));
-    Document(lines);
+    Document(Numbered(20));
     Key(VK_DOWN);
     Key(VK_DOWN);
     Key(VK_DOWN);
     ValidateRect(View.hwnd, nullptr);
-    auto repainted = [] {
-        RECT rows;
-        if (!GetUpdateRect(View.hwnd, &rows, FALSE))
-            SetRectEmpty(&rows);
-        ValidateRect(View.hwnd, nullptr);
-        return std::vector<long>{rows.top, rows.bottom};
-    };
     Type("x");
-    EXPECT_EQ(repainted(), (std::vector<long>{3 * 14, 4 * 14}));
+    EXPECT_EQ(Repainted(), (std::vector<long>{3 * 14, 4 * 14}));
     Type("\b");
-    EXPECT_EQ(repainted(), (std::vector<long>{3 * 14, 4 * 14}));
+    EXPECT_EQ(Repainted(), (std::vector<long>{3 * 14, 4 * 14}));
     Type("\r");
-    EXPECT_EQ(repainted(), (std::vector<long>{3 * 14, 200}));
+    EXPECT_EQ(Repainted(), (std::vector<long>{3 * 14, 200}));
     Type("\b");
-    EXPECT_EQ(repainted(), (std::vector<long>{3 * 14, 200})) << "the line joined the one above";
+    EXPECT_EQ(Repainted(), (std::vector<long>{3 * 14, 200})) << "the line joined the one above";
     // A line that grows onto a second row moves the rows below it.
     WrapMode = 0;
     Relayout();
     ValidateRect(View.hwnd, nullptr);
     Type(std::string(60, 'w'));
-    EXPECT_EQ(repainted(), (std::vector<long>{3 * 14, 200}));
+    EXPECT_EQ(Repainted(), (std::vector<long>{3 * 14, 200}));
     // What the partial repaint leaves on the screen is what a whole one paints.
     InvalidateRect(View.hwnd, nullptr, TRUE);
     UpdateWindow(View.hwnd);
@@ -359,30 +363,20 @@ TEST_F(EditingKeys, AnEditRepaintsItsOwnRowsAndWhatMovedBelowThem)
 
 TEST_F(EditingKeys, ASelectionRepaintsOnlyTheRowsWhoseHighlightChanged)
 {
-    Lines lines;
-    for (int i = 0; i < 20; ++i)
-        lines.push_back("line " + std::to_string(i));
-    Document(lines);
+    Document(Numbered(20));
     Key(VK_DOWN);
     Key(VK_DOWN);
     ValidateRect(View.hwnd, nullptr);
-    auto repainted = [] {
-        RECT rows;
-        if (!GetUpdateRect(View.hwnd, &rows, FALSE))
-            SetRectEmpty(&rows);
-        ValidateRect(View.hwnd, nullptr);
-        return std::vector<long>{rows.top, rows.bottom};
-    };
     Key(VK_RIGHT, true);
     Key(VK_RIGHT, true);
-    EXPECT_EQ(repainted(), (std::vector<long>{2 * 14, 3 * 14}));
+    EXPECT_EQ(Repainted(), (std::vector<long>{2 * 14, 3 * 14}));
     Key(VK_DOWN, true);
     Key(VK_DOWN, true);
-    EXPECT_EQ(repainted(), (std::vector<long>{2 * 14, 5 * 14}));
+    EXPECT_EQ(Repainted(), (std::vector<long>{2 * 14, 5 * 14}));
     // Ending the selection takes its highlight off every line it held.
     Key(VK_UP);
-    EXPECT_EQ(repainted(), (std::vector<long>{2 * 14, 5 * 14}));
+    EXPECT_EQ(Repainted(), (std::vector<long>{2 * 14, 5 * 14}));
     EXPECT_FALSE(HasSelection());
     Key(VK_DOWN);
-    EXPECT_EQ(repainted(), (std::vector<long>{0, 0})) << "a move without a selection paints nothing";
+    EXPECT_EQ(Repainted(), (std::vector<long>{0, 0})) << "a move without a selection paints nothing";
 }
