@@ -83,6 +83,14 @@ int Encode(unsigned long codePoint, char* out)
     return 1;
 }
 
+unsigned ShiftJisCode(const char* text)
+{
+    int cells;
+    if (Step(text, &cells) != 2)
+        return 0;
+    return static_cast<unsigned char>(text[0]) << 8 | static_cast<unsigned char>(text[1]);
+}
+
 } // namespace
 
-extern const CharRule ShiftJisRule = {Step, StepBack, IsBoundary, IsValid, Decode, Encode, 0x100};
+extern const CharRule ShiftJisRule = {Step, StepBack, IsBoundary, IsValid, Decode, Encode, 0x100, true, 0, ShiftJisCode};
