@@ -181,38 +181,6 @@ int RowWalk::CharacterEnd(int at, int from) const
     return start + rule->Step(text + start, &cells);
 }
 
-// Where every byte is a cell: the bytes from pos up to the next tab, or as far as end or maxX
-// allows, are placed at once.
-bool RowWalk::PlaceStretch(int end, int maxX)
-{
-    // The cells left before maxX, counted only when the rest of the line might not fit.
-    long long space = static_cast<long long>(maxX) - x;
-    int fits = length - pos;
-    if (static_cast<long long>(fits) * CellWidth > space)
-        fits = space > 0 ? static_cast<int>(space / CellWidth) : 0;
-    int tab = NextTab(pos, pos + fits);
-    int take = tab - pos;
-    if (take > end - pos) {
-        // Stop at the first boundary at or after end: a character that starts before it is
-        // placed whole, and it fits, since a tab or the room only comes after it.
-        take = end - pos;
-        if (!IsBoundary(pos + take, pos))
-            take = CharacterEnd(pos + take, pos) - pos;
-    } else if (take == fits && !IsBoundary(pos + take, pos)) {
-        // Cut by the room inside a character, which then does not fit.
-        take = rule->stepBack(text + pos, take);
-    }
-    if (take <= 0)
-        return false;
-    charPos = pos + rule->stepBack(text + pos, take);
-    charBytes = pos + take - charPos;
-    charX = x + (charPos - pos) * CellWidth;
-    charIsTab = false;
-    x += take * CellWidth;
-    pos += take;
-    return true;
-}
-
 // Where characters differ in cells per byte: one character at a time from pos up to the next
 // tab, while each starts before end and ends at most at maxX. Every boundary passed can be kept,
 // so the newest two at least Spacing apart are noted in *newer and *older.
@@ -253,9 +221,40 @@ bool RowWalk::Run(int end, int maxX)
     // Places met, at least Spacing apart, that a later run could resume from: the newest two.
     Place newer = Here(stretchPos, stretchX);
     Place older = newer;
+    bool cellsAreBytes = rule->cellsAreBytes;
     while (pos < end && pos < length) {
-        if (rule->cellsAreBytes ? PlaceStretch(end, maxX) : PlaceCharacters(end, maxX, &newer, &older))
-            placed = true;
+        if (!cellsAreBytes) {
+            placed = PlaceCharacters(end, maxX, &newer, &older) || placed;
+        } else {
+            // Every byte is a cell: the bytes from pos up to the next tab, or as far as end or
+            // maxX allows, are placed at once. The cells left before maxX are counted only when
+            // the rest of the line might not fit.
+            long long space = static_cast<long long>(maxX) - x;
+            int fits = length - pos;
+            if (static_cast<long long>(fits) * CellWidth > space)
+                fits = space > 0 ? static_cast<int>(space / CellWidth) : 0;
+            int tab = NextTab(pos, pos + fits);
+            int take = tab - pos;
+            if (take > end - pos) {
+                // Stop at the first boundary at or after end: a character that starts before it
+                // is placed whole, and it fits, since a tab or the room only comes after it.
+                take = end - pos;
+                if (!IsBoundary(pos + take, pos))
+                    take = CharacterEnd(pos + take, pos) - pos;
+            } else if (take == fits && !IsBoundary(pos + take, pos)) {
+                // Cut by the room inside a character, which then does not fit.
+                take = rule->stepBack(text + pos, take);
+            }
+            if (take > 0) {
+                charPos = pos + rule->stepBack(text + pos, take);
+                charBytes = pos + take - charPos;
+                charX = x + (charPos - pos) * CellWidth;
+                charIsTab = false;
+                x += take * CellWidth;
+                pos += take;
+                placed = true;
+            }
+        }
         if (pos >= end || text[pos] != '\t' || originX + ((x - originX) / tabStop + 1) * tabStop > maxX)
             break;
         PlaceTab(tabStop);

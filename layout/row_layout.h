@@ -88,7 +88,6 @@ private:
     Place Here(int stretchPos, int stretchX) const;
     bool Resume(int end, int maxX, int* stretchPos, int* stretchX);
     void Keep(const Place* earlier, int stretchPos, int stretchX) const;
-    bool PlaceStretch(int end, int maxX);
     bool PlaceCharacters(int end, int maxX, Place* newer, Place* older);
 
     const TextLine* line;

@@ -59,8 +59,15 @@ struct CharRule {
     }
 };
 
-// The rule of the bytes a document of this code holds (HeldCode).
-const CharRule& RuleFor(TextCode code);
+// The rule of each code's held bytes, by TextCode.
+extern const CharRule* const HeldRules[TextCodeCount];
+
+// The rule of the bytes a document of this code holds (HeldCode). Inline: the row walk asks for
+// it once for every line it lays out.
+inline const CharRule& RuleFor(TextCode code)
+{
+    return *HeldRules[code >= 0 && code < TextCodeCount ? code : CodeShiftJis];
+}
 
 // Writes codePoint as UTF-8 into out (room for 4 bytes) and returns the bytes written, 0 past
 // U+10FFFF. A lone surrogate is written as the three bytes it would take were it a character,

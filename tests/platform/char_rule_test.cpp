@@ -178,6 +178,9 @@ TEST(CharRule, TheHeldCodeChoosesTheRule)
     EXPECT_EQ(&RuleFor(CodeJis), &RuleFor(CodeEucJp));
     EXPECT_NE(&RuleFor(CodeShiftJis), &RuleFor(CodeUtf8));
     EXPECT_NE(&RuleFor(CodeShiftJis), &RuleFor(CodeEucJp));
+    for (int code = 0; code < TextCodeCount; ++code)
+        EXPECT_EQ(&RuleFor(static_cast<TextCode>(code)), &RuleFor(HeldCode(static_cast<TextCode>(code)))) << code;
+    EXPECT_EQ(&RuleFor(TextCodeCount), &RuleFor(CodeShiftJis)) << "a code out of range is read as Shift-JIS";
 }
 
 // The Shift-JIS rule replaces platform/characters.h and must split every text as it does.
