@@ -1,21 +1,34 @@
 #include "document/char_classes.h"
-#include "platform/characters.h"
 
 namespace {
 
-bool Within(unsigned code, unsigned first, unsigned last)
+bool Within(unsigned long code, unsigned long first, unsigned long last)
 {
     return code >= first && code <= last;
 }
 
-CharClass ClassOfSingle(unsigned char b)
+CharClass ClassOfCodePoint(unsigned long code)
 {
-    if (b == ' ' || b == '\t')
+    if (code == ' ' || code == '\t' || code == 0x3000)
         return ClassBlank;
-    if (Within(b, 'A', 'Z') || Within(b, 'a', 'z') || Within(b, '0', '9') || b == '_')
+    if (Within(code, 'A', 'Z') || Within(code, 'a', 'z') || Within(code, '0', '9') || code == '_')
         return ClassWord;
-    // 0xA1 to 0xA5 are the half-width full stop, brackets, comma and middle dot.
-    if (Within(b, 0xA6, 0xDF))
+    // Latin letters with accents join the ASCII ones, so "café" is one word; × and ÷ do not.
+    if (Within(code, 0xC0, 0x24F) && code != 0xD7 && code != 0xF7)
+        return ClassWord;
+    if (Within(code, 0xFF10, 0xFF19) || Within(code, 0xFF21, 0xFF3A) || Within(code, 0xFF41, 0xFF5A) ||
+        Within(code, 0x391, 0x3C9) || Within(code, 0x400, 0x45F))
+        return ClassWideWord;
+    if (Within(code, 0x3041, 0x3096) || Within(code, 0x309D, 0x309F))
+        return ClassHiragana;
+    if (Within(code, 0x30A1, 0x30FA) || Within(code, 0x30FC, 0x30FF))
+        return ClassKatakana;
+    // 々 〆 〇 and the unified and compatibility ideographs.
+    if (Within(code, 0x3005, 0x3007) || Within(code, 0x3400, 0x4DBF) || Within(code, 0x4E00, 0x9FFF) ||
+        Within(code, 0xF900, 0xFAFF) || Within(code, 0x20000, 0x3FFFF))
+        return ClassKanji;
+    // U+FF61 to U+FF65 are the half-width full stop, brackets, comma and middle dot.
+    if (Within(code, 0xFF66, 0xFF9F))
         return ClassHalfKatakana;
     return ClassSymbol;
 }
@@ -40,32 +53,39 @@ CharClass ClassOfPair(unsigned code)
 
 }
 
-CharClass ClassOfCharacter(const char* text)
+CharClass ClassOfCharacter(const CharRule& rule, const char* text)
 {
-    unsigned char first = static_cast<unsigned char>(text[0]);
-    if (CharacterBytes(text) == 1)
-        return IsLeadByte(first) ? ClassSymbol : ClassOfSingle(first);
-    return ClassOfPair(first << 8 | static_cast<unsigned char>(text[1]));
+    if (unsigned pair = rule.shiftJisCode(text))
+        return ClassOfPair(pair);
+    int bytes;
+    long code = rule.decode(text, &bytes);
+    return code >= 0 ? ClassOfCodePoint(static_cast<unsigned long>(code)) : ClassSymbol;
 }
 
-int WordEnd(const char* text, int length, int pos)
+CharClass ClassOfCharacter(const char* text)
+{
+    return ClassOfCharacter(RuleFor(CodeShiftJis), text);
+}
+
+int WordEnd(const CharRule& rule, const char* text, int length, int pos)
 {
     if (pos >= length)
         return pos;
-    CharClass kind = ClassOfCharacter(text + pos);
-    while (pos < length && ClassOfCharacter(text + pos) == kind)
-        pos += CharacterBytes(text + pos);
+    CharClass kind = ClassOfCharacter(rule, text + pos);
+    int cells;
+    while (pos < length && ClassOfCharacter(rule, text + pos) == kind)
+        pos += rule.Step(text + pos, &cells);
     return pos;
 }
 
-int WordStart(const char* text, int pos)
+int WordStart(const CharRule& rule, const char* text, int pos)
 {
     if (pos <= 0)
         return pos;
-    CharClass kind = ClassOfCharacter(text + CharacterStartBefore(text, pos));
+    CharClass kind = ClassOfCharacter(rule, text + rule.stepBack(text, pos));
     while (pos > 0) {
-        int start = CharacterStartBefore(text, pos);
-        if (ClassOfCharacter(text + start) != kind)
+        int start = rule.stepBack(text, pos);
+        if (ClassOfCharacter(rule, text + start) != kind)
             break;
         pos = start;
     }

@@ -7,7 +7,7 @@ Caret::Caret() : line(nullptr), pos(0), x(0), lineIndex(0) {}
 Caret::~Caret() {}
 
 EditView::EditView()
-    : hwnd(nullptr), firstLine(nullptr), path(), modified(false), topLine(nullptr), topRow(0), topLineIndex(0),
+    : hwnd(nullptr), firstLine(nullptr), path(), modified(false), code(CodeShiftJis), topLine(nullptr), topRow(0), topLineIndex(0),
       anchor(),
       clientWidth(0), clientHeight(0), hScroll(0), vScroll(0), maxLineWidth(0), totalRows(0),
       overwrite(false), wrapColumns(0), font(nullptr), backBrush(nullptr), textBrush(nullptr),
@@ -18,6 +18,11 @@ EditView::EditView()
 EditView::~EditView()
 {
     ReleaseViewResources(*this);
+}
+
+void SetDocumentCode(TextCode code)
+{
+    View.code = code;
 }
 
 void ReleaseViewResources(EditView& view)

@@ -2,6 +2,7 @@
 // handles beside it. Every module works on these directly; nothing keeps a copy.
 #pragma once
 #include "document/undo_log.h"
+#include "platform/char_rule.h"
 #include "platform/handles.h"
 
 class TextLine;
@@ -54,6 +55,9 @@ public:
     TextLine* firstLine;
     char path[PathSize];
     bool modified;
+    // The character code the document is written in; its bytes are held in HeldCode(code), and
+    // DocumentRule tells how they make characters. Shift-JIS until a document says otherwise.
+    TextCode code;
     TextLine* topLine;
     int topRow;
     // The number of topLine, counted from 0, kept as the view scrolls and the text changes.
@@ -99,6 +103,17 @@ extern HMENU MainMenu;
 extern HWND ToolBar;
 extern HWND StatusBar;
 extern HINSTANCE AppInstance;
+
+// How the document's bytes make characters, for everything that lays out, moves over or draws
+// them. It follows View.code and is cheap enough to ask for every line.
+inline const CharRule& DocumentRule()
+{
+    return RuleFor(View.code);
+}
+
+// Makes code the document's code. Rows measured under the old one are stale: the caller measures
+// the document again.
+void SetDocumentCode(TextCode code);
 
 // Releases the record's font and brushes, each only when it was made. Runs at process exit.
 void ReleaseViewResources(EditView& view);

@@ -3,6 +3,7 @@
 #include "document/document_lock.h"
 #include "document/editor_record.h"
 #include "document/text_line.h"
+#include "platform/char_rule.h"
 #include "platform/platform.h"
 
 #include <cstring>
@@ -60,30 +61,72 @@ private:
 
 FontCharacters Characters;
 
+// The UTF-16 units of one valid character of a document whose bytes the ANSI functions do not
+// take, at most room of them: each code point as decode gives it, or converted through the
+// rule's code page where decode leaves it to the system; U+FFFD for what the system rejects.
+int WideCharacter(const CharRule& rule, const char* text, int bytes, WCHAR* out, int room)
+{
+    int count = 0;
+    for (int at = 0; at < bytes && count < room;) {
+        int used;
+        long code = rule.decode(text + at, &used);
+        if (code == SystemCodePoint) {
+            int made = MultiByteToWideChar(rule.codePage, MB_ERR_INVALID_CHARS, text + at, used, out + count,
+                                           room - count);
+            if (made > 0)
+                count += made;
+            else
+                out[count++] = 0xFFFD;
+        } else if (code >= 0x10000) {
+            if (count + 2 > room)
+                break;
+            out[count++] = static_cast<WCHAR>(0xD800 + ((code - 0x10000) >> 10));
+            out[count++] = static_cast<WCHAR>(0xDC00 + (code & 0x3FF));
+        } else {
+            out[count++] = static_cast<WCHAR>(code >= 0 ? code : 0xFFFD);
+        }
+        at += used;
+    }
+    return count;
+}
+
 // The characters of one row, drawn with one call per run of one colour that places each in its
 // own cell: the distance array gives a character its cells' width (a double-byte character's on
 // its first byte and 0 on its second), and the cells of a tab are added to the character before
 // it. A selected run is drawn on the highlight, which the same call fills behind all its cells,
-// those of tabs and of the line's end included.
+// those of tabs and of the line's end included. A document in the ANSI code page is drawn as its
+// bytes; one in another code as UTF-16, each character's first unit taking its cells' width,
+// and a character the code does not define as a small box in its cells.
 class RowText {
 public:
     RowText(HDC dc, COLORREF textColor)
-        : dc(dc), textColor(textColor), color(textColor), highlightText(0), highlightReady(false), open(false),
-          selected(false), count(0), left(0), right(0), y(0), textX(0), textEnd(0), last(0)
+        : dc(dc), rule(DocumentRule()), wide(rule.codePage != 0), textColor(textColor), color(textColor),
+          highlightText(0), highlightReady(false), open(false), selected(false), count(0), left(0), right(0),
+          y(0), textX(0), textEnd(0), last(0)
     {
-        Characters.Use(dc);
+        if (!wide)
+            Characters.Use(dc);
     }
 
     // One character of bytes, or with no bytes the cells of a tab or of the line's end (only
     // selected ones need drawing), from charX to charX + width on the row at charY.
     void Add(const char* text, int bytes, int charX, int charY, int width, bool isSelected)
     {
-        if (bytes > 0 && !Characters.Shareable(text, bytes)) {
+        int units = bytes;
+        if (bytes > 0 && wide) {
+            if (!rule.isValid(text, bytes)) {
+                Add(nullptr, 0, charX, charY, width, isSelected);
+                Draw();
+                DrawMark(charX, charY, width, isSelected);
+                return;
+            }
+            units = WideCharacter(rule, text, bytes, converted, Capacity);
+        } else if (bytes > 0 && !Characters.Shareable(text, bytes)) {
             Draw();
             DrawAlone(text, bytes, charX, charY, width, isSelected);
             return;
         }
-        if (open && (charY != y || isSelected != selected || count + bytes > Capacity))
+        if (open && (charY != y || isSelected != selected || count + units > Capacity))
             Draw();
         if (!open) {
             open = true;
@@ -99,8 +142,11 @@ public:
         else
             distances[last] += charX - textEnd;
         last = count;
-        for (int i = 0; i < bytes; ++i) {
-            this->text[count] = text[i];
+        for (int i = 0; i < units; ++i) {
+            if (wide)
+                wideText[count] = converted[i];
+            else
+                this->text[count] = text[i];
             distances[count++] = i == 0 ? width : 0;
         }
         textEnd = charX + width;
@@ -113,17 +159,39 @@ public:
         if (selected) {
             UseHighlight();
             RECT cells = {left, y, right, y + RowHeight()};
-            ExtTextOutA(dc, count > 0 ? textX : left, y, ETO_OPAQUE, &cells, text, static_cast<UINT>(count),
-                        count > 0 ? distances : nullptr);
+            DrawRun(count > 0 ? textX : left, ETO_OPAQUE, &cells);
         } else if (count > 0) {
             UseColor(textColor);
-            ExtTextOutA(dc, textX, y, 0, nullptr, text, static_cast<UINT>(count), distances);
+            DrawRun(textX, 0, nullptr);
         }
         open = false;
         count = 0;
     }
 
 private:
+    void DrawRun(int x, UINT options, const RECT* cells)
+    {
+        const INT* dx = count > 0 ? distances : nullptr;
+        if (wide)
+            ExtTextOutW(dc, x, y, options, cells, wideText, static_cast<UINT>(count), dx);
+        else
+            ExtTextOutA(dc, x, y, options, cells, text, static_cast<UINT>(count), dx);
+    }
+
+    // What stands for bytes that are no character: the outline of a box inside their cells, in
+    // the colour the text there has.
+    void DrawMark(int charX, int charY, int width, bool isSelected)
+    {
+        if (isSelected)
+            UseHighlight();
+        else
+            UseColor(textColor);
+        int inset = RowHeight() / 4;
+        RECT box = {charX + 1, charY + inset, charX + width - 1, charY + RowHeight() - inset};
+        SetDCBrushColor(dc, color);
+        FrameRect(dc, &box, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
+    }
+
     void DrawAlone(const char* text, int bytes, int charX, int charY, int width, bool isSelected)
     {
         if (isSelected) {
@@ -156,6 +224,8 @@ private:
 
     static const int Capacity = 512;
     HDC dc;
+    const CharRule& rule;
+    bool wide;       // drawn as UTF-16
     COLORREF textColor;
     COLORREF color;  // the device context's text colour now
     COLORREF highlightText;
@@ -163,6 +233,8 @@ private:
     bool open;       // a run has cells
     bool selected;
     char text[Capacity];
+    WCHAR wideText[Capacity];
+    WCHAR converted[Capacity];  // the character being added
     INT distances[Capacity];
     int count;
     int left;        // the run's cells, from its first cell to the end of its last

@@ -2,15 +2,14 @@
 #include "document/byte_search.h"
 #include "document/editor_record.h"
 #include "document/text_line.h"
-#include "platform/characters.h"
-#include "platform/platform.h"
+#include "platform/char_rule.h"
 
 #include <climits>
 
 RowWalk::RowWalk(const TextLine& line, int originX, int originY, int windowRight)
     : pos(0), x(originX), y(originY), rows(1), charPos(0), charBytes(0), charX(originX),
-      charY(originY), charWidth(0), charIsTab(false), startedRow(false), line(&line), text(line.text),
-      length(line.length), originX(originX), wrapping(WrapMode >= 0), limit(originX)
+      charY(originY), charWidth(0), charIsTab(false), startedRow(false), line(&line), rule(&DocumentRule()),
+      text(line.text), length(line.length), originX(originX), wrapping(WrapMode >= 0), limit(originX)
 {
     if (WrapMode == 0)
         limit += windowRight;
@@ -26,13 +25,14 @@ namespace {
 // the line after an edit near its end, a walk of the whole line for every key.
 struct Checkpoint {
     const TextLine* line;
+    const CharRule* rule;
     unsigned edits;
     int cellWidth;
     int tabWidth;
     RowWalk::Place place;
 };
 
-Checkpoint Kept = {nullptr, 0, 0, 0, {0, 0, 0, 0, 0, false, 0, 0}};
+Checkpoint Kept = {nullptr, nullptr, 0, 0, 0, {0, 0, 0, 0, 0, false, 0, 0}};
 
 // Shorter runs cost less than keeping them.
 const int KeptFrom = 65536;
@@ -42,6 +42,10 @@ const int KeptFrom = 65536;
 const int KeptBefore = 16384;
 const int Spacing = 8192;
 const int KeptBehind = 4096;
+// Where a character ends can depend on the bytes up to three after where it starts (a UTF-8
+// sequence or mark, an EUC-JP character of three bytes): an edit that close after the kept place
+// could move a boundary onto or off it.
+const int LookAhead = 4;
 
 }
 
@@ -55,8 +59,9 @@ bool RowWalk::Resume(int end, int maxX, int* stretchPos, int* stretchX)
 {
     const Checkpoint& kept = Kept;
     const Place& place = kept.place;
-    if (kept.line != line || kept.edits != LineEdits() || kept.cellWidth != CellWidth || kept.tabWidth != TabWidth ||
-        place.pos <= pos || place.pos > end || place.pos > length || originX + place.x > maxX)
+    if (kept.line != line || kept.rule != rule || kept.edits != LineEdits() || kept.cellWidth != CellWidth ||
+        kept.tabWidth != TabWidth || place.pos <= pos || place.pos > end || place.pos > length ||
+        originX + place.x > maxX)
         return false;
     pos = place.pos;
     x = originX + place.x;
@@ -69,27 +74,27 @@ bool RowWalk::Resume(int end, int maxX, int* stretchPos, int* stretchX)
     return true;
 }
 
-// Keeps a place a little before the walk's: on the same stretch without tabs, where every byte
-// is a cell, or else the earlier place given. Edits near the end of a long line (typing,
+// Keeps a place a little before the walk's: on the same stretch without tabs when every byte
+// there is a cell, or else the earlier place given. Edits near the end of a long line (typing,
 // Backspace, Delete) then leave it standing, and the next walk resumes there.
 void RowWalk::Keep(const Place* earlier, int stretchPos, int stretchX) const
 {
     Place place = Here(stretchPos, stretchX);
     int before = pos - KeptBefore;
-    if (before - 2 >= stretchPos) {
-        if (!IsBoundary(before, stretchPos))
-            --before;
+    const char* stretch = text + stretchPos;
+    if (rule->cellsAreBytes && before - 2 >= stretchPos) {
+        before = stretchPos + rule->stepBack(stretch, before + 1 - stretchPos);
         place.pos = before;
         place.x = stretchX + (before - stretchPos) * CellWidth - originX;
-        place.charBytes = IsBoundary(before - 1, stretchPos) ? 1 : 2;
-        place.charPos = before - place.charBytes;
+        place.charPos = stretchPos + rule->stepBack(stretch, before - stretchPos);
+        place.charBytes = before - place.charPos;
         place.charX = place.x - place.charBytes * CellWidth;
         place.charIsTab = false;
     } else if (earlier != nullptr) {
         place = *earlier;
     }
-    WatchLine(line, place.pos);
-    Checkpoint kept = {line, LineEdits(), CellWidth, TabWidth, place};
+    WatchLine(line, place.pos + LookAhead);
+    Checkpoint kept = {line, rule, LineEdits(), CellWidth, TabWidth, place};
     Kept = kept;
 }
 
@@ -117,8 +122,9 @@ bool RowWalk::Step()
             x = originX + tabStop;
         }
     } else {
-        charBytes = CharacterBytes(text + pos);
-        int width = charBytes * CellWidth;
+        int cells;
+        charBytes = rule->Step(text + pos, &cells);
+        int width = cells * CellWidth;
         if (wrapping && x + width > limit) {
             startedRow = true;
             ++rows;
@@ -135,18 +141,12 @@ bool RowWalk::Step()
     return true;
 }
 
-// Whether at, a position from from (a boundary) to the line's end, is a boundary too. The byte
-// before the last run of lead bytes ending just before at ends a character, whether it stands
-// alone or is the second byte of one, so that run pairs up from its start: an odd run puts at
-// inside a character. The terminator is always a boundary: a last lead byte stands alone.
+// Whether at, a position from from (a boundary) to the line's end, is a boundary too. The rule
+// is handed the text from from on, so it looks back no further: a line of characters whose
+// bytes all look alike costs no walk back to its start for every run.
 bool RowWalk::IsBoundary(int at, int from) const
 {
-    if (at >= length)
-        return true;
-    int leads = 0;
-    for (int i = at - 1; i >= from && IsLeadByte(static_cast<unsigned char>(text[i])); --i)
-        ++leads;
-    return leads % 2 == 0;
+    return at >= length || rule->isBoundary(text + from, length - from, at - from);
 }
 
 // The first tab from from (a boundary) on and before before that is a character of its own
@@ -173,6 +173,41 @@ void RowWalk::PlaceTab(int tabStop)
     charIsTab = true;
 }
 
+// The end of the character that holds the byte at, from being a boundary at or before it.
+int RowWalk::CharacterEnd(int at, int from) const
+{
+    int start = from + rule->stepBack(text + from, at + 1 - from);
+    int cells;
+    return start + rule->Step(text + start, &cells);
+}
+
+// Where characters differ in cells per byte: one character at a time from pos up to the next
+// tab, while each starts before end and ends at most at maxX. Every boundary passed can be kept,
+// so the newest two at least Spacing apart are noted in *newer and *older.
+bool RowWalk::PlaceCharacters(int end, int maxX, Place* newer, Place* older)
+{
+    bool placed = false;
+    while (pos < end && text[pos] != '\t' && text[pos] != 0) {
+        int cells;
+        int bytes = rule->Step(text + pos, &cells);
+        if (static_cast<long long>(x) + cells * CellWidth > maxX)
+            break;
+        charPos = pos;
+        charBytes = bytes;
+        charX = x;
+        x += cells * CellWidth;
+        pos += bytes;
+        placed = true;
+        if (pos - newer->pos >= Spacing) {
+            *older = *newer;
+            *newer = Here(pos, x);
+        }
+    }
+    if (placed)
+        charIsTab = false;
+    return placed;
+}
+
 bool RowWalk::Run(int end, int maxX)
 {
     if (wrapping && limit < maxX)
@@ -183,36 +218,42 @@ bool RowWalk::Run(int end, int maxX)
     int stretchPos = pos;
     int stretchX = x;
     bool placed = !wrapping && Resume(end, maxX, &stretchPos, &stretchX);
-    // The starts of stretches met, at least Spacing apart: the newest two.
+    // Places met, at least Spacing apart, that a later run could resume from: the newest two.
     Place newer = Here(stretchPos, stretchX);
     Place older = newer;
+    bool cellsAreBytes = rule->cellsAreBytes;
     while (pos < end && pos < length) {
-        // The cells left before maxX, counted only when the rest of the line might not fit.
-        long long space = static_cast<long long>(maxX) - x;
-        int fits = length - pos;
-        if (static_cast<long long>(fits) * CellWidth > space)
-            fits = space > 0 ? static_cast<int>(space / CellWidth) : 0;
-        int tab = NextTab(pos, pos + fits);
-        int take = tab - pos;
-        if (take > end - pos) {
-            // Stop at the first boundary at or after end: a character that starts before it
-            // is placed whole, and it fits, since a tab or the room only comes after it.
-            take = end - pos;
-            if (!IsBoundary(pos + take, pos))
-                ++take;
-        } else if (take == fits && !IsBoundary(pos + take, pos)) {
-            // Cut by the room inside a double-byte character, which then does not fit.
-            --take;
-        }
-        if (take > 0) {
-            bool pairLast = take >= 2 && !IsBoundary(pos + take - 1, pos);
-            charBytes = pairLast ? 2 : 1;
-            charPos = pos + take - charBytes;
-            charX = x + (charPos - pos) * CellWidth;
-            charIsTab = false;
-            x += take * CellWidth;
-            pos += take;
-            placed = true;
+        if (!cellsAreBytes) {
+            placed = PlaceCharacters(end, maxX, &newer, &older) || placed;
+        } else {
+            // Every byte is a cell: the bytes from pos up to the next tab, or as far as end or
+            // maxX allows, are placed at once. The cells left before maxX are counted only when
+            // the rest of the line might not fit.
+            long long space = static_cast<long long>(maxX) - x;
+            int fits = length - pos;
+            if (static_cast<long long>(fits) * CellWidth > space)
+                fits = space > 0 ? static_cast<int>(space / CellWidth) : 0;
+            int tab = NextTab(pos, pos + fits);
+            int take = tab - pos;
+            if (take > end - pos) {
+                // Stop at the first boundary at or after end: a character that starts before it
+                // is placed whole, and it fits, since a tab or the room only comes after it.
+                take = end - pos;
+                if (!IsBoundary(pos + take, pos))
+                    take = CharacterEnd(pos + take, pos) - pos;
+            } else if (take == fits && !IsBoundary(pos + take, pos)) {
+                // Cut by the room inside a character, which then does not fit.
+                take = rule->stepBack(text + pos, take);
+            }
+            if (take > 0) {
+                charPos = pos + rule->stepBack(text + pos, take);
+                charBytes = pos + take - charPos;
+                charX = x + (charPos - pos) * CellWidth;
+                charIsTab = false;
+                x += take * CellWidth;
+                pos += take;
+                placed = true;
+            }
         }
         if (pos >= end || text[pos] != '\t' || originX + ((x - originX) / tabStop + 1) * tabStop > maxX)
             break;
@@ -377,14 +418,15 @@ int PrevCharPos(const TextLine& line, int pos)
 {
     if (pos <= 0)
         return -1;
-    return CharacterStartBefore(line.text, pos);
+    return DocumentRule().stepBack(line.text, pos);
 }
 
 int NextCharPos(const TextLine& line, int pos)
 {
     if (pos >= line.length)
         return -1;
-    return pos + CharacterBytes(line.text + pos);
+    int cells;
+    return pos + DocumentRule().Step(line.text + pos, &cells);
 }
 
 int LineRows(const TextLine& line)

@@ -1,9 +1,10 @@
 // How a line becomes cells and display rows, and the mapping between its byte positions and
 // points of its layout. Everything that lays a line out (measuring, hit testing, painting) drives
-// the one RowWalk below, so the rules for tabs, double-byte characters and wrapping exist once.
+// the one RowWalk below, so the rules for tabs, wide characters and wrapping exist once.
 #pragma once
 
 class TextLine;
+struct CharRule;
 
 struct LayoutPoint {
     int x;
@@ -28,7 +29,8 @@ struct LineMeasure {
     int rowDelta;
 };
 
-// Lays a line out one character at a time under the current WrapMode, TabWidth and CellWidth.
+// Lays a line out one character at a time under the current WrapMode, TabWidth and CellWidth, the
+// document's rule telling the bytes and cells of each character.
 // After each successful Step, pos, x and y are the boundary just reached and its point, and the
 // fields named char... describe the character just placed: where it starts in the text, how
 // many bytes it has, the left edge and row of its cells, and its width in px. startedRow tells
@@ -43,9 +45,9 @@ public:
     bool Step();
     bool AtEnd() const;
     // Places, as Step would one by one, every character from pos on that stays on the current
-    // row and ends at most at maxX, stopping at the first boundary at or after end. Between two
-    // tabs a character takes one cell per byte, whatever its kind, so a stretch of bytes is
-    // placed at once. Unwrapped, a place shortly before where a long run of a line ended is
+    // row and ends at most at maxX, stopping at the first boundary at or after end. Where the
+    // document's rule gives every character one cell per byte, a stretch of bytes between two
+    // tabs is placed at once. Unwrapped, a place shortly before where a long run of a line ended is
     // kept (for the one line walked last) until the line's bytes before it change, and the next
     // run of that line that passes there starts there. False when nothing was placed.
     // User-interface thread only.
@@ -80,13 +82,16 @@ public:
 private:
     int NextTab(int from, int before) const;
     bool IsBoundary(int at, int from) const;
+    int CharacterEnd(int at, int from) const;
     void PlaceTab(int tabStop);
 
     Place Here(int stretchPos, int stretchX) const;
     bool Resume(int end, int maxX, int* stretchPos, int* stretchX);
     void Keep(const Place* earlier, int stretchPos, int stretchX) const;
+    bool PlaceCharacters(int end, int maxX, Place* newer, Place* older);
 
     const TextLine* line;
+    const CharRule* rule;
     const char* text;
     int length;
     int originX;

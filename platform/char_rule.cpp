@@ -4,14 +4,7 @@ extern const CharRule ShiftJisRule;
 extern const CharRule Utf8Rule;
 extern const CharRule EucJpRule;
 
-const CharRule& RuleFor(TextCode code)
-{
-    switch (HeldCode(code)) {
-    case CodeUtf8:
-        return Utf8Rule;
-    case CodeEucJp:
-        return EucJpRule;
-    default:
-        return ShiftJisRule;
-    }
-}
+// In the order of TextCode, each code's entry the rule of its HeldCode.
+const CharRule* const HeldRules[TextCodeCount] = {
+    &ShiftJisRule, &Utf8Rule, &Utf8Rule, &Utf8Rule, &Utf8Rule, &EucJpRule, &EucJpRule,
+};

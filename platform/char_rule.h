@@ -35,6 +35,17 @@ struct CharRule {
     // An ASCII byte followed by a byte below this is a character of one byte and one cell: any
     // byte where nothing joins the character before it; in UTF-8 a byte that starts no mark.
     int joinFloor;
+    // Whether every character takes one cell per byte, so that a stretch of text without tabs
+    // is as many cells wide as it has bytes: true for Shift-JIS alone (EUC-JP's half-width
+    // katakana are two bytes in one cell).
+    bool cellsAreBytes;
+    // The system's code page for these bytes, which converts what decode leaves to the system;
+    // 0, the ANSI code page, for the code the system's ANSI functions take as they are.
+    unsigned codePage;
+    // The Shift-JIS code (first byte times 256 plus second) of a double-byte JIS X 0208 character
+    // starting at text, by arithmetic; 0 when the character at text is none, or is Unicode that
+    // decode gives.
+    unsigned (*shiftJisCode)(const char* text);
 
     int Step(const char* text, int* cells) const
     {
@@ -48,8 +59,15 @@ struct CharRule {
     }
 };
 
-// The rule of the bytes a document of this code holds (HeldCode).
-const CharRule& RuleFor(TextCode code);
+// The rule of each code's held bytes, by TextCode.
+extern const CharRule* const HeldRules[TextCodeCount];
+
+// The rule of the bytes a document of this code holds (HeldCode). Inline: the row walk asks for
+// it once for every line it lays out.
+inline const CharRule& RuleFor(TextCode code)
+{
+    return *HeldRules[code >= 0 && code < TextCodeCount ? code : CodeShiftJis];
+}
 
 // Writes codePoint as UTF-8 into out (room for 4 bytes) and returns the bytes written, 0 past
 // U+10FFFF. A lone surrogate is written as the three bytes it would take were it a character,

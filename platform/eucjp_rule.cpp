@@ -101,6 +101,20 @@ int Encode(unsigned long codePoint, char* out)
     return 0;
 }
 
+// JIS X 0208's row and cell are the two bytes less 0x80; Shift-JIS packs two rows into one first
+// byte, an odd row's cells taking second bytes 40..9E (skipping 7F) and an even row's 9F..FC.
+unsigned ShiftJisCode(const char* text)
+{
+    const unsigned char* s = reinterpret_cast<const unsigned char*>(text);
+    if (!InPairRange(s[0]) || !InPairRange(s[1]))
+        return 0;
+    unsigned row = s[0] - 0x80u;
+    unsigned cell = s[1] - 0x80u;
+    unsigned first = ((row + 1) >> 1) + (row <= 0x5E ? 0x70 : 0xB0);
+    unsigned second = cell + ((row & 1) != 0 ? (cell < 0x60 ? 0x1F : 0x20) : 0x7E);
+    return first << 8 | second;
+}
+
 } // namespace
 
-extern const CharRule EucJpRule = {Step, StepBack, IsBoundary, IsValid, Decode, Encode, 0x100};
+extern const CharRule EucJpRule = {Step, StepBack, IsBoundary, IsValid, Decode, Encode, 0x100, false, 20932, ShiftJisCode};

@@ -6,9 +6,23 @@
 
 namespace {
 
+// The system's lead bytes, asked once when the program starts: the walks below test a byte at
+// every step, and the table spares them a call each time.
+struct LeadBytes {
+    LeadBytes()
+    {
+        for (int b = 0; b < 256; ++b)
+            lead[b] = IsLeadByte(static_cast<unsigned char>(b));
+    }
+
+    bool lead[256];
+};
+
+const LeadBytes Leads;
+
 bool IsLead(const char* text, int at)
 {
-    return IsLeadByte(static_cast<unsigned char>(text[at]));
+    return Leads.lead[static_cast<unsigned char>(text[at])];
 }
 
 // The lead bytes just before end. The byte before them ends a character, whether alone or as a
@@ -54,8 +68,8 @@ bool IsValid(const char* text, int count)
 {
     unsigned char first = static_cast<unsigned char>(text[0]);
     if (count == 1)
-        return !IsLeadByte(first) && IsSingle(first);
-    return count == 2 && IsLeadByte(first) && IsTrail(static_cast<unsigned char>(text[1]));
+        return !IsLead(text, 0) && IsSingle(first);
+    return count == 2 && IsLead(text, 0) && IsTrail(static_cast<unsigned char>(text[1]));
 }
 
 long Decode(const char* text, int* bytes)
@@ -83,6 +97,14 @@ int Encode(unsigned long codePoint, char* out)
     return 1;
 }
 
+unsigned ShiftJisCode(const char* text)
+{
+    int cells;
+    if (Step(text, &cells) != 2)
+        return 0;
+    return static_cast<unsigned char>(text[0]) << 8 | static_cast<unsigned char>(text[1]);
+}
+
 } // namespace
 
-extern const CharRule ShiftJisRule = {Step, StepBack, IsBoundary, IsValid, Decode, Encode, 0x100};
+extern const CharRule ShiftJisRule = {Step, StepBack, IsBoundary, IsValid, Decode, Encode, 0x100, true, 0, ShiftJisCode};

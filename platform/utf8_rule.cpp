@@ -193,4 +193,14 @@ int EncodeUtf8(unsigned long codePoint, char* out)
     return 0;
 }
 
-extern const CharRule Utf8Rule = {Step, StepBack, IsBoundary, IsValid, Decode, EncodeUtf8, FirstMarkLead};
+namespace {
+
+unsigned NoShiftJisCode(const char*)
+{
+    return 0;
+}
+
+} // namespace
+
+extern const CharRule Utf8Rule = {Step,          StepBack, IsBoundary, IsValid, Decode, EncodeUtf8,
+                                  FirstMarkLead, false,    65001,      NoShiftJisCode};

@@ -2,7 +2,6 @@
 #include "document/editor_record.h"
 #include "document/char_classes.h"
 #include "document/text_line.h"
-#include "platform/characters.h"
 
 namespace {
 
@@ -165,10 +164,11 @@ int WordLeftOf(const TextLine& line, int pos)
 {
     if (pos <= 0)
         return 0;
-    bool blanks = ClassOfCharacter(line.text + CharacterStartBefore(line.text, pos)) == ClassBlank;
-    pos = WordStart(line.text, pos);
+    const CharRule& rule = DocumentRule();
+    bool blanks = ClassOfCharacter(rule, line.text + rule.stepBack(line.text, pos)) == ClassBlank;
+    pos = WordStart(rule, line.text, pos);
     if (blanks && pos > 0)
-        pos = WordStart(line.text, pos);
+        pos = WordStart(rule, line.text, pos);
     return pos;
 }
 
@@ -176,9 +176,10 @@ int WordRightOf(const TextLine& line, int pos)
 {
     if (pos >= line.length)
         return line.length;
-    pos = WordEnd(line.text, line.length, pos);
-    if (pos < line.length && ClassOfCharacter(line.text + pos) == ClassBlank)
-        pos = WordEnd(line.text, line.length, pos);
+    const CharRule& rule = DocumentRule();
+    pos = WordEnd(rule, line.text, line.length, pos);
+    if (pos < line.length && ClassOfCharacter(rule, line.text + pos) == ClassBlank)
+        pos = WordEnd(rule, line.text, line.length, pos);
     return pos;
 }
 

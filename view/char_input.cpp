@@ -2,10 +2,12 @@
 #include "document/editor_record.h"
 #include "document/text_line.h"
 #include "layout/row_layout.h"
-#include "platform/characters.h"
+#include "platform/char_rule.h"
 #include "platform/platform.h"
 #include "view/editing.h"
 #include "view/selection.h"
+
+#include <string>
 
 void (*DocumentChanged)() = nullptr;
 
@@ -21,13 +23,32 @@ bool HasBreak(const char* bytes, int count)
     return false;
 }
 
-// How many characters the bytes make, as the line would split them.
+// How many characters the bytes make, as the document's rule splits them on their own.
 int CharacterCount(const char* bytes, int count)
 {
+    const CharRule& rule = DocumentRule();
+    std::string text(bytes, static_cast<size_t>(count));
     int characters = 0;
+    int cells;
     for (int i = 0; i < count; ++characters)
-        i += i + 1 < count && IsLeadByte(static_cast<unsigned char>(bytes[i])) ? 2 : 1;
+        i += rule.Step(text.c_str() + i, &cells);
     return characters;
+}
+
+// Types one character of a character message, which carries the ANSI code page. A document held
+// in another code takes it as its rule writes it; what that needs the system's tables for (a
+// double-byte character) is not typed.
+bool TypeAnsiCharacter(const char* bytes, int count, unsigned long* error)
+{
+    const CharRule& rule = DocumentRule();
+    if (rule.codePage == 0)
+        return InsertText(bytes, count, error);
+    std::string text(bytes, static_cast<size_t>(count));
+    int used;
+    long code = RuleFor(CodeShiftJis).decode(text.c_str(), &used);
+    char held[4];
+    int length = code >= 0 ? rule.encode(static_cast<unsigned long>(code), held) : 0;
+    return length == 0 || InsertText(held, length, error);
 }
 
 }
@@ -65,7 +86,7 @@ bool TypeByte(unsigned char b, unsigned long* error)
     if (PendingLead >= 0) {
         char pair[2] = {static_cast<char>(PendingLead), static_cast<char>(b)};
         PendingLead = -1;
-        return InsertText(pair, 2, error);
+        return TypeAnsiCharacter(pair, 2, error);
     }
     if (!IsTypedByte(b))
         return true;
@@ -74,7 +95,7 @@ bool TypeByte(unsigned char b, unsigned long* error)
         return true;
     }
     char single = static_cast<char>(b);
-    return InsertText(&single, 1, error);
+    return TypeAnsiCharacter(&single, 1, error);
 }
 
 bool TypeInputMethodCharacter(unsigned code, unsigned long* error)
@@ -85,7 +106,7 @@ bool TypeInputMethodCharacter(unsigned code, unsigned long* error)
     if (lead == 0)
         return TypeByte(trail, error);
     char pair[2] = {static_cast<char>(lead), static_cast<char>(trail)};
-    return InsertText(pair, 2, error);
+    return TypeAnsiCharacter(pair, 2, error);
 }
 
 void DropPendingLeadByte()

@@ -19,7 +19,8 @@ bool IsTypedByte(unsigned char b);
 
 // One byte of a character message. The keyboard sends a double-byte character as two messages;
 // its lead byte waits here until the trail byte comes, so the document never holds half of it.
-// Bytes that are not typed are dropped.
+// Bytes that are not typed are dropped. Character messages carry the ANSI code page: a document
+// held in another code gets the character in its own, ASCII and half-width katakana only.
 bool TypeByte(unsigned char b, unsigned long* error);
 // A character from an input method (WM_IME_CHAR in an ANSI window): a double-byte character as
 // its lead byte above its trail byte, typed as one character in one edit, or one byte as TypeByte

@@ -3,7 +3,6 @@
 #include "document/text_edit.h"
 #include "document/text_line.h"
 #include "layout/row_layout.h"
-#include "platform/characters.h"
 
 TextPlace CaretPlace()
 {
@@ -70,16 +69,17 @@ void SelectAll()
 void SelectWordAt(const TextPlace& place)
 {
     const TextLine& line = *place.line;
+    const CharRule& rule = DocumentRule();
     int pos = place.pos;
     if (pos == line.length && pos > 0)
-        pos = CharacterStartBefore(line.text, pos);
+        pos = rule.stepBack(line.text, pos);
     TextPlace start = place;
     TextPlace end = place;
-    start.pos = pos < line.length ? WordStart(line.text, pos) : pos;
-    end.pos = WordEnd(line.text, line.length, pos);
+    start.pos = pos < line.length ? WordStart(rule, line.text, pos) : pos;
+    end.pos = WordEnd(rule, line.text, line.length, pos);
     // WordStart looks at the character before pos, which may be of another class.
     if (pos < line.length && start.pos < pos &&
-        ClassOfCharacter(line.text + CharacterStartBefore(line.text, pos)) != ClassOfCharacter(line.text + pos))
+        ClassOfCharacter(rule, line.text + rule.stepBack(line.text, pos)) != ClassOfCharacter(rule, line.text + pos))
         start.pos = pos;
     SetSelection(start, end);
 }

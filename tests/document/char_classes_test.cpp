@@ -11,6 +11,8 @@ namespace {
 
 using Ints = std::vector<int>;
 
+const CharRule& ShiftJis = RuleFor(CodeShiftJis);
+
 // Every boundary of the text, found from its start as the row walk finds them.
 Ints BoundariesOf(const std::string& text)
 {
@@ -25,12 +27,12 @@ Ints BoundariesOf(const std::string& text)
 }
 
 // Words found by stepping WordEnd from the start: where each run ends.
-Ints WordEnds(const std::string& text)
+Ints WordEnds(const std::string& text, const CharRule& rule = ShiftJis)
 {
     Ints ends;
     int length = static_cast<int>(text.size());
     for (int pos = 0; pos < length;) {
-        pos = WordEnd(text.c_str(), length, pos);
+        pos = WordEnd(rule, text.c_str(), length, pos);
         ends.push_back(pos);
     }
     return ends;
@@ -60,14 +62,40 @@ TEST(CharClasses, WordStartMirrorsWordEnd)
 {
     const std::string text = "ab \x8a\xbf\x8e\x9a\x82\xa9 \x95\x5c\x95\x5c" "cd";
     int length = static_cast<int>(text.size());
-    EXPECT_EQ(WordStart(text.c_str(), length), 14);
-    EXPECT_EQ(WordStart(text.c_str(), 14), 10);
-    EXPECT_EQ(WordStart(text.c_str(), 10), 9);
-    EXPECT_EQ(WordStart(text.c_str(), 9), 7);
-    EXPECT_EQ(WordStart(text.c_str(), 7), 3);
-    EXPECT_EQ(WordStart(text.c_str(), 3), 2);
-    EXPECT_EQ(WordStart(text.c_str(), 2), 0);
-    EXPECT_EQ(WordStart(text.c_str(), 0), 0);
+    EXPECT_EQ(WordStart(ShiftJis, text.c_str(), length), 14);
+    EXPECT_EQ(WordStart(ShiftJis, text.c_str(), 14), 10);
+    EXPECT_EQ(WordStart(ShiftJis, text.c_str(), 10), 9);
+    EXPECT_EQ(WordStart(ShiftJis, text.c_str(), 9), 7);
+    EXPECT_EQ(WordStart(ShiftJis, text.c_str(), 7), 3);
+    EXPECT_EQ(WordStart(ShiftJis, text.c_str(), 3), 2);
+    EXPECT_EQ(WordStart(ShiftJis, text.c_str(), 2), 0);
+    EXPECT_EQ(WordStart(ShiftJis, text.c_str(), 0), 0);
+}
+
+// The same scripts make the same words in every code a document is held in.
+TEST(CharClasses, Utf8AndEucJpTextsMakeTheWordsShiftJisMakes)
+{
+    // "abc_1" "ＡＢ" "かな" "カナー" "漢字々" "ｶﾅ", a blank and a full-width blank, "。！".
+    const std::string utf8 = "abc_1\xef\xbc\xa1\xef\xbc\xa2\xe3\x81\x8b\xe3\x81\xaa\xe3\x82\xab\xe3\x83\x8a"
+                             "\xe3\x83\xbc\xe6\xbc\xa2\xe5\xad\x97\xe3\x80\x85\xef\xbd\xb6\xef\xbe\x85 \xe3\x80\x80"
+                             "\xe3\x80\x82\xef\xbc\x81";
+    EXPECT_EQ(WordEnds(utf8, RuleFor(CodeUtf8)), (Ints{5, 11, 17, 26, 35, 41, 45, 51}));
+    const std::string euc = "abc_1\xa3\xc1\xa3\xc2\xa4\xab\xa4\xca\xa5\xab\xa5\xca\xa1\xbc\xb4\xc1\xbb\xfa\xa1\xb9"
+                            "\x8e\xb6\x8e\xc5 \xa1\xa1\xa1\xa3\xa1\xaa";
+    EXPECT_EQ(WordEnds(euc, RuleFor(CodeEucJp)), (Ints{5, 9, 13, 19, 25, 29, 32, 36}));
+}
+
+TEST(CharClasses, Utf8WordsTakeAccentedLettersMarksAndCharactersBeyondTheBmp)
+{
+    const CharRule& utf8 = RuleFor(CodeUtf8);
+    // "café", then "e" with a combining acute accent and "x": one word each, the mark inside it.
+    EXPECT_EQ(WordEnds("caf\xc3\xa9 e\xcc\x81x", utf8), (Ints{5, 6, 10}));
+    // 𠮷 (U+20BB7) is a kanji beside 野, and a byte that is no character is a symbol.
+    EXPECT_EQ(WordEnds("\xf0\xa0\xae\xb7\xe9\x87\x8e\xff" "a", utf8), (Ints{7, 8, 9}));
+    EXPECT_EQ(ClassOfCharacter(utf8, "\xff"), ClassSymbol);
+    // A JIS X 0212 kanji of EUC-JP is not in Shift-JIS: a symbol, but one character.
+    EXPECT_EQ(WordEnds("\x8f\xb0\xa1" "a", RuleFor(CodeEucJp)), (Ints{3, 4}));
+    EXPECT_EQ(WordStart(utf8, "ab\xe3\x81\x82\xe3\x81\x84", 8), 2);
 }
 
 // Random bytes from the ranges that matter: lead bytes that are also valid trail bytes, ASCII

@@ -364,6 +364,57 @@ TEST_F(Painting, ADoubleByteCharacterIsDrawnWholeInItsTwoCellBox)
     EXPECT_EQ(box, reference);
 }
 
+TEST_F(Painting, AUtf8OrEucJpLineDrawsEachCharacterInItsOwnCells)
+{
+    // The pixels of width px from x of the first row, and those of text drawn there alone.
+    auto box = [&](int x, int width) {
+        std::vector<COLORREF> pixels;
+        for (int y = 0; y < 14; ++y)
+            for (int i = x; i < x + width; ++i)
+                pixels.push_back(Pixel(i, y));
+        return pixels;
+    };
+    auto alone = [&](const wchar_t* text, int x, int width) {
+        Fill(BackColor);
+        SetBkMode(dc, TRANSPARENT);
+        SetTextColor(dc, TextColor);
+        HGDIOBJ previous = SelectObject(dc, View.font);
+        TextOutW(dc, x, 0, text, static_cast<int>(wcslen(text)));
+        SelectObject(dc, previous);
+        GdiFlush();
+        return box(x, width);
+    };
+
+    SetDocumentCode(CodeUtf8);
+    // a, あ, H, half-width ｱ, 日, a byte that is no character, b: cells 0, 1-2, 3, 4, 5-6, 7, 8.
+    Document(-1, {"a\xe3\x81\x82H\xef\xbd\xb1\xe6\x97\xa5\xff" "b"});
+    View.caret.pos = 11;
+    Paint();
+    EXPECT_EQ(InkCells(), Row(0, 0, 8));
+    EXPECT_EQ(CaretAt().x, 49);
+    // The mark of the byte that is no character: a box outline inside its cell.
+    EXPECT_EQ(Pixel(50, 6), TextColor);
+    EXPECT_EQ(Pixel(54, 6), TextColor);
+    EXPECT_EQ(Pixel(52, 6), BackColor);
+    std::vector<COLORREF> hiragana = box(7, 14);
+    std::vector<COLORREF> letter = box(21, 7);
+    std::vector<COLORREF> kana = box(28, 7);
+    std::vector<COLORREF> kanji = box(35, 14);
+    EXPECT_EQ(hiragana, alone(L"\u3042", 7, 14));
+    EXPECT_EQ(letter, alone(L"H", 21, 7));
+    EXPECT_EQ(kana, alone(L"\uff71", 28, 7));
+    EXPECT_EQ(kanji, alone(L"\u65e5", 35, 14));
+    DestroyLines(View.firstLine);
+
+    // EUC-JP: ｱ is two bytes in one cell, 日 is converted by the system.
+    SetDocumentCode(CodeEucJp);
+    Document(-1, {"\x8e\xb1\xc6\xfc" "b"});
+    Paint();
+    EXPECT_EQ(InkCells(), Row(0, 0, 3));
+    kanji = box(7, 14);
+    EXPECT_EQ(kanji, alone(L"\u65e5", 7, 14));
+}
+
 TEST_F(Painting, OnlyTheUpdateRectangleIsErasedAndTheContextIsLeftAsItWas)
 {
     Document(-1, {"HH"});

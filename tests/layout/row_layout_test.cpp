@@ -194,16 +194,105 @@ TEST_F(RowLayout, TheWalkReportsTheCellsOfEachCharacterForPainting)
 
 namespace {
 
-// Bytes that exercise every rule of the walk: tabs, lead bytes (which pair with whatever
-// follows, a tab or another lead included), trail bytes that look like leads, and 0x5C.
+Strings WalkSteps(const TextLine& line)
+{
+    RowWalk walk(line, 0, 0, View.clientWidth);
+    Strings steps;
+    while (walk.Step()) {
+        steps.push_back(std::to_string(walk.charPos) + ":" + std::to_string(walk.charBytes) + "@" +
+                        std::to_string(walk.charX) + "," + std::to_string(walk.charY) + "+" +
+                        std::to_string(walk.charWidth) + (walk.startedRow ? "/" : ""));
+    }
+    return steps;
+}
+
+}
+
+TEST_F(RowLayout, Utf8CharactersTakeTheCellsTheyWouldHaveInShiftJis)
+{
+    SetDocumentCode(CodeUtf8);
+    // a, あ, 𠮷 (not in Shift-JIS, wide), é (ambiguous, so wide), half-width ｱ, e with a combining
+    // acute, a byte that is no character, a tab, b.
+    Line(-1, "a\xe3\x81\x82\xf0\xa0\xae\xb7\xc3\xa9\xef\xbd\xb1" "e\xcc\x81\xff\tb");
+    EXPECT_EQ(WalkSteps(*line), (Strings{"0:1@0,0+7", "1:3@7,0+14", "4:4@21,0+14", "8:2@35,0+14", "10:3@49,0+7",
+                                        "13:3@56,0+7", "16:1@63,0+7", "17:1@70,0+14", "18:1@84,0+7"}));
+    EXPECT_EQ(Points({1, 4, 8, 10, 13, 16, 17, 18, 19}),
+              (Strings{"7,0", "21,0", "35,0", "49,0", "56,0", "63,0", "70,0", "84,0", "91,0"}));
+    // Inside a character a position has no point, as in a double-byte one.
+    EXPECT_EQ(Points({2, 6, 14}), (Strings{"0,0", "0,0", "0,0"}));
+    EXPECT_EQ(Hits({{7, 0}, {20, 0}, {21, 0}, {60, 0}, {64, 0}, {75, 0}, {200, 0}}), (Ints{1, 1, 4, 13, 16, 17, 19}));
+    EXPECT_EQ(PointToBoundary(*line, 13, 0), 1);
+    EXPECT_EQ(PointToBoundary(*line, 14, 0), 4);
+    EXPECT_EQ(Measure(), (Ints{91, 1, 1}));
+}
+
+TEST_F(RowLayout, EucJpKanaTakeOneCellAndJisX0212CharactersTwo)
+{
+    SetDocumentCode(CodeEucJp);
+    // a, あ, half-width ｱ, a JIS X 0212 kanji, a single shift that starts no character, a tab, b.
+    Line(-1, "a\xa4\xa2\x8e\xb1\x8f\xb0\xa1\x8e\tb");
+    EXPECT_EQ(WalkSteps(*line), (Strings{"0:1@0,0+7", "1:2@7,0+14", "3:2@21,0+7", "5:3@28,0+14", "8:1@42,0+7",
+                                        "9:1@49,0+7", "10:1@56,0+7"}));
+    EXPECT_EQ(Hits({{22, 0}, {30, 0}, {43, 0}}), (Ints{3, 5, 8}));
+    EXPECT_EQ(Points({4, 6, 7}), (Strings{"0,0", "0,0", "0,0"}));
+}
+
+TEST_F(RowLayout, WrappingAtTheWindowNeverSplitsAWideCharacter)
+{
+    View.clientWidth = 35;
+    SetDocumentCode(CodeUtf8);
+    Line(0, "abcd\xf0\xa0\xae\xb7" "e\xcc\x81\xcc\x82" "fg");
+    EXPECT_EQ(WalkSteps(*line),
+              (Strings{"0:1@0,0+7", "1:1@7,0+7", "2:1@14,0+7", "3:1@21,0+7", "4:4@0,14+14/", "8:5@14,14+7",
+                       "13:1@21,14+7", "14:1@28,14+7"}));
+    EXPECT_EQ(Measure(1000, 35), (Ints{35, 2, 2}));
+    // The rest of the first row, right of d, belongs to d's row: the last boundary there is 4.
+    EXPECT_EQ(Hits({{30, 0}, {0, 14}, {15, 14}, {35, 14}}), (Ints{4, 4, 8, 15}));
+    SetDocumentCode(CodeEucJp);
+    Line(0, "abc\x8e\xb1\xa4\xa2\x8f\xb0\xa1");
+    EXPECT_EQ(WalkSteps(*line), (Strings{"0:1@0,0+7", "1:1@7,0+7", "2:1@14,0+7", "3:2@21,0+7", "5:2@0,14+14/",
+                                        "7:3@14,14+14"}));
+}
+
+TEST_F(RowLayout, CharacterStepsFollowTheDocumentsCode)
+{
+    SetDocumentCode(CodeUtf8);
+    Line(-1, "e\xcc\x81\xff\xed\xa0\x80\xe3\x81\x82");
+    Ints forward;
+    for (int pos = 0; pos >= 0; pos = NextCharPos(*line, pos))
+        forward.push_back(pos);
+    EXPECT_EQ(forward, (Ints{0, 3, 4, 7, 10}));
+    Ints back;
+    for (int pos = line->length; pos >= 0; pos = PrevCharPos(*line, pos))
+        back.push_back(pos);
+    EXPECT_EQ(back, (Ints{10, 7, 4, 3, 0}));
+    // The same bytes as Shift-JIS pair up otherwise.
+    SetDocumentCode(CodeShiftJis);
+    EXPECT_EQ(NextCharPos(*line, 1), 2);
+    EXPECT_EQ(NextCharPos(*line, 4), 6);
+}
+
+namespace {
+
+// Bytes that exercise every rule of the walk in the document's code. Shift-JIS: tabs, lead bytes
+// (which pair with whatever follows, a tab or another lead included), trail bytes that look like
+// leads, and 0x5C. UTF-8 and EUC-JP: characters of one to four bytes and one or two cells,
+// combining marks, and bytes that are no character or cut one short.
 std::string RandomLine(std::mt19937& random, int length)
 {
-    const char alphabet[] = {'a', 'b', '\t', '\x82', '\xa0', '\x95', '\x5c', '\x81', '\xe0', ' '};
+    static const std::vector<std::string> shiftJis = {"a", "b", "\t", "\x82", "\xa0", "\x95", "\x5c", "\x81", "\xe0", " "};
+    static const std::vector<std::string> utf8 = {"a", "\t", " ", "\xe3\x81\x82", "\xf0\xa0\xae\xb7", "\xc3\xa9",
+                                                  "\xef\xbd\xb1", "\xcc\x81", "\xff", "\xe3", "\x81", "\xed\xa0\x80"};
+    static const std::vector<std::string> eucJp = {"a", "\t", " ", "\xa4\xa2", "\x8e\xb1", "\x8f\xb0\xa1",
+                                                   "\x8e", "\x8f", "\xa4", "\xfe", "\x80"};
+    const std::vector<std::string>& pieces = View.code == CodeUtf8 ? utf8 : View.code == CodeEucJp ? eucJp : shiftJis;
     std::string bytes;
-    for (int i = 0; i < length; ++i)
-        bytes += alphabet[random() % sizeof alphabet];
+    while (static_cast<int>(bytes.size()) < length)
+        bytes += pieces[random() % pieces.size()];
     return bytes;
 }
+
+const TextCode HeldCodes[] = {CodeShiftJis, CodeUtf8, CodeEucJp};
 
 // Measuring as the walk defines it, one step at a time.
 LineMeasure MeasureStepwise(TextLine& line, const LayoutRect& rect)
@@ -273,7 +362,8 @@ TEST_F(RowLayout, ARunPlacesWhatStepsOneByOneWouldUpToItsLimits)
 {
     std::mt19937 random(11);
     const int modes[] = {-1, 0, 3, 10};
-    for (int round = 0; round < 3000; ++round) {
+    for (int round = 0; round < 6000; ++round) {
+        SetDocumentCode(HeldCodes[round % 3]);
         Line(modes[round % 4], RandomLine(random, static_cast<int>(random() % 40)));
         int originX = -static_cast<int>(random() % 50);
         int end = static_cast<int>(random() % (line->length + 2));
@@ -295,8 +385,9 @@ TEST_F(RowLayout, ARunPlacesWhatStepsOneByOneWouldUpToItsLimits)
             steps = next;
             stepped = true;
         }
-        ASSERT_EQ(placed, stepped) << "round " << round;
-        ASSERT_EQ(State(run), State(steps)) << "round " << round << " end " << end << " maxX " << maxX;
+        ASSERT_EQ(placed, stepped) << "round " << round << " in " << TextCodeName(View.code);
+        ASSERT_EQ(State(run), State(steps)) << "round " << round << " end " << end << " maxX " << maxX << " in "
+                                            << TextCodeName(View.code);
     }
 }
 
@@ -304,7 +395,8 @@ TEST_F(RowLayout, MeasuringByRunsGivesWhatMeasuringStepByStepGives)
 {
     std::mt19937 random(7);
     const int modes[] = {-1, 0, 1, 4, 10};
-    for (int round = 0; round < 3000; ++round) {
+    for (int round = 0; round < 6000; ++round) {
+        SetDocumentCode(HeldCodes[round % 3]);
         Line(modes[round % 5], RandomLine(random, static_cast<int>(random() % 120)));
         LayoutRect rect = {0, 0, static_cast<int>(random() % 120), static_cast<int>(random() % 60)};
         LineMeasure expected = MeasureStepwise(*line, rect);
@@ -318,7 +410,8 @@ TEST_F(RowLayout, PointsAndHitsAgreeWithTheStepwiseWalk)
 {
     std::mt19937 random(5);
     const int modes[] = {-1, 0, 2, 10};
-    for (int round = 0; round < 500; ++round) {
+    for (int round = 0; round < 1200; ++round) {
+        SetDocumentCode(HeldCodes[round % 3]);
         Line(modes[round % 4], RandomLine(random, static_cast<int>(random() % 60)));
         View.clientWidth = static_cast<int>(random() % 100);
         RowWalk walk(*line, 0, 0, View.clientWidth);
@@ -349,38 +442,41 @@ TEST_F(RowLayout, PointsAndHitsAgreeWithTheStepwiseWalk)
 
 TEST_F(RowLayout, WhereALongLineWasLastWalkedHoldsOnlyUntilItsBytesChange)
 {
-    // Long enough for the walk to keep where its runs ended.
-    std::mt19937 random(3);
-    Line(-1, RandomLine(random, 200000));
-    auto pointAt = [&](int target) {
-        View.caret.pos = target;
-        return PosToPoint(*line, View.caret.pos).x;
-    };
-    auto stepwiseAt = [&](int target) {
-        RowWalk walk(*line, 0, 0, 0);
-        while (walk.pos < target && walk.Step()) {
+    for (TextCode code : HeldCodes) {
+        SetDocumentCode(code);
+        // Long enough for the walk to keep where its runs ended.
+        std::mt19937 random(3);
+        Line(-1, RandomLine(random, 200000));
+        auto pointAt = [&](int target) {
+            View.caret.pos = target;
+            return PosToPoint(*line, View.caret.pos).x;
+        };
+        auto stepwiseAt = [&](int target) {
+            RowWalk walk(*line, 0, 0, 0);
+            while (walk.pos < target && walk.Step()) {
+            }
+            return walk.pos == target ? walk.x : 0;
+        };
+        for (int round = 0; round < 80; ++round) {
+            int kept = line->length - 5000 - static_cast<int>(random() % 1000);
+            pointAt(kept);
+            // A tab or a letter before the kept place moves everything after it; one after it, or
+            // appended, moves nothing before.
+            int pos = PrevCharPos(*line, static_cast<int>(random() % line->length) + 1);
+            if (round % 4 == 3 && pos >= 0)
+                line->Replace(pos, NextCharPos(*line, pos) - pos, "", 0);
+            else if (round % 4 == 2)
+                line->AppendByte('\t');
+            else
+                line->InsertByte(pos < 0 ? 0 : pos, round % 4 == 0 ? '\t' : 'q');
+            int target = kept + static_cast<int>(random() % 3000);
+            ASSERT_EQ(pointAt(target), stepwiseAt(target)) << "round " << round << " in " << TextCodeName(code);
         }
-        return walk.pos == target ? walk.x : 0;
-    };
-    for (int round = 0; round < 80; ++round) {
-        int kept = line->length - 5000 - static_cast<int>(random() % 1000);
-        pointAt(kept);
-        // A tab or a letter before the kept place moves everything after it; one after it, or
-        // appended, moves nothing before.
-        int pos = PrevCharPos(*line, static_cast<int>(random() % line->length) + 1);
-        if (round % 4 == 3 && pos >= 0)
-            line->Replace(pos, NextCharPos(*line, pos) - pos, "", 0);
-        else if (round % 4 == 2)
-            line->AppendByte('\t');
-        else
-            line->InsertByte(pos < 0 ? 0 : pos, round % 4 == 0 ? '\t' : 'q');
-        int target = kept + static_cast<int>(random() % 3000);
-        ASSERT_EQ(pointAt(target), stepwiseAt(target)) << "round " << round;
+        LayoutRect rect = {0, 0, 100, 100};
+        LineMeasure stepwise = MeasureStepwise(*line, rect);
+        EXPECT_EQ(MeasureLine(*line, rect).extent, stepwise.extent);
+        line->InsertByte(0, '\t');
+        stepwise = MeasureStepwise(*line, rect);
+        EXPECT_EQ(MeasureLine(*line, rect).extent, stepwise.extent);
     }
-    LayoutRect rect = {0, 0, 100, 100};
-    LineMeasure stepwise = MeasureStepwise(*line, rect);
-    EXPECT_EQ(MeasureLine(*line, rect).extent, stepwise.extent);
-    line->InsertByte(0, '\t');
-    stepwise = MeasureStepwise(*line, rect);
-    EXPECT_EQ(MeasureLine(*line, rect).extent, stepwise.extent);
 }

@@ -53,6 +53,9 @@ void ExpectConsistent(const CharRule& rule, const std::string& text)
         ASSERT_EQ(inlineCells, calledCells);
         ASSERT_GE(calledCells, 1);
         ASSERT_LE(calledCells, 2);
+        if (rule.cellsAreBytes) {
+            ASSERT_EQ(calledCells, bytes) << "at " << at;
+        }
         int decoded = 0;
         while (decoded < bytes) {
             int taken;
@@ -148,6 +151,25 @@ TEST(CharRule, SteppingBackAgreesWithSteppingForwardForLongRandomTexts)
     }
 }
 
+// Word classes read a double-byte character of EUC-JP as the Shift-JIS character of the same
+// JIS X 0208 row and cell.
+TEST(CharRule, EucJpDoubleByteCharactersHaveTheShiftJisCodeOfTheirRowAndCell)
+{
+    const CharRule& euc = RuleFor(CodeEucJp);
+    // 、 (row 1, odd), あ (row 4), 亜 (row 16), 熙 (row 84, past Shift-JIS's first-byte gap).
+    EXPECT_EQ(euc.shiftJisCode("\xa1\xa2"), 0x8141u);
+    EXPECT_EQ(euc.shiftJisCode("\xa4\xa2"), 0x82A0u);
+    EXPECT_EQ(euc.shiftJisCode("\xb0\xa1"), 0x889Fu);
+    EXPECT_EQ(euc.shiftJisCode("\xf4\xa6"), 0xEAA4u);
+    EXPECT_EQ(euc.shiftJisCode("\xa1\xe0"), 0x8180u) << "an odd row's cells after 7E skip 7F";
+    EXPECT_EQ(euc.shiftJisCode("\x8e\xb1"), 0u);
+    EXPECT_EQ(euc.shiftJisCode("\x8f\xb0\xa1"), 0u);
+    EXPECT_EQ(euc.shiftJisCode("a"), 0u);
+    EXPECT_EQ(RuleFor(CodeShiftJis).shiftJisCode("\x82\xa0"), 0x82A0u);
+    EXPECT_EQ(RuleFor(CodeShiftJis).shiftJisCode("\xb1"), 0u);
+    EXPECT_EQ(RuleFor(CodeUtf8).shiftJisCode("\xe3\x81\x82"), 0u);
+}
+
 TEST(CharRule, TheHeldCodeChoosesTheRule)
 {
     EXPECT_EQ(&RuleFor(CodeUtf8Bom), &RuleFor(CodeUtf8));
@@ -156,6 +178,9 @@ TEST(CharRule, TheHeldCodeChoosesTheRule)
     EXPECT_EQ(&RuleFor(CodeJis), &RuleFor(CodeEucJp));
     EXPECT_NE(&RuleFor(CodeShiftJis), &RuleFor(CodeUtf8));
     EXPECT_NE(&RuleFor(CodeShiftJis), &RuleFor(CodeEucJp));
+    for (int code = 0; code < TextCodeCount; ++code)
+        EXPECT_EQ(&RuleFor(static_cast<TextCode>(code)), &RuleFor(HeldCode(static_cast<TextCode>(code)))) << code;
+    EXPECT_EQ(&RuleFor(TextCodeCount), &RuleFor(CodeShiftJis)) << "a code out of range is read as Shift-JIS";
 }
 
 // The Shift-JIS rule replaces platform/characters.h and must split every text as it does.

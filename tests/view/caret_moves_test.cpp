@@ -98,6 +98,50 @@ TEST_F(CaretMoves, LeftAndRightStepOverDoubleByteCharactersAndLineEnds)
     EXPECT_EQ(After(MoveLeft), (Ints{0, 0, 0}));
 }
 
+TEST_F(CaretMoves, LeftAndRightStepOverWholeCharactersOfTheDocumentsCode)
+{
+    SetDocumentCode(CodeUtf8);
+    // a, あ, 𠮷, e with a combining acute, a byte that is no character.
+    Document(-1, {"a\xe3\x81\x82\xf0\xa0\xae\xb7" "e\xcc\x81\xff", "x"}, 0, 0, 0);
+    EXPECT_EQ(After(MoveRight), (Ints{0, 1, 7}));
+    EXPECT_EQ(After(MoveRight), (Ints{0, 4, 21}));
+    EXPECT_EQ(After(MoveRight), (Ints{0, 8, 35}));
+    EXPECT_EQ(After(MoveRight), (Ints{0, 11, 42}));
+    EXPECT_EQ(After(MoveRight), (Ints{0, 12, 49}));
+    EXPECT_EQ(After(MoveRight), (Ints{1, 0, 0}));
+    EXPECT_EQ(After(MoveLeft), (Ints{0, 12, 49}));
+    EXPECT_EQ(After(MoveLeft), (Ints{0, 11, 42}));
+    EXPECT_EQ(After(MoveLeft), (Ints{0, 8, 35}));
+    EXPECT_EQ(After(MoveLeft), (Ints{0, 4, 21}));
+    // Down keeps the column, at the end of a shorter line.
+    EXPECT_EQ(After(MoveDown), (Ints{1, 1, 21}));
+
+    SetDocumentCode(CodeEucJp);
+    // a, あ, half-width ｱ, a JIS X 0212 kanji.
+    Document(-1, {"a\xa4\xa2\x8e\xb1\x8f\xb0\xa1"}, 0, 0, 0);
+    EXPECT_EQ(After(MoveRight), (Ints{0, 1, 7}));
+    EXPECT_EQ(After(MoveRight), (Ints{0, 3, 21}));
+    EXPECT_EQ(After(MoveRight), (Ints{0, 5, 28}));
+    EXPECT_EQ(After(MoveRight), (Ints{0, 8, 42}));
+    EXPECT_EQ(After(MoveLeft), (Ints{0, 5, 28}));
+    EXPECT_EQ(After(MoveLeft), (Ints{0, 3, 21}));
+}
+
+TEST_F(CaretMoves, WordMovesInUtf8StopWhereTheScriptChanges)
+{
+    SetDocumentCode(CodeUtf8);
+    // "abc あい漢x": a word, a blank, hiragana, a kanji, a word.
+    Document(-1, {"abc \xe3\x81\x82\xe3\x81\x84\xe6\xbc\xa2x"}, 0, 0, 0);
+    EXPECT_EQ(After(MoveWordRight), (Ints{0, 4, 28}));
+    EXPECT_EQ(After(MoveWordRight), (Ints{0, 10, 56}));
+    EXPECT_EQ(After(MoveWordRight), (Ints{0, 13, 70}));
+    EXPECT_EQ(After(MoveWordRight), (Ints{0, 14, 77}));
+    EXPECT_EQ(After(MoveWordLeft), (Ints{0, 13, 70}));
+    EXPECT_EQ(After(MoveWordLeft), (Ints{0, 10, 56}));
+    EXPECT_EQ(After(MoveWordLeft), (Ints{0, 4, 28}));
+    EXPECT_EQ(After(MoveWordLeft), (Ints{0, 0, 0}));
+}
+
 TEST_F(CaretMoves, PageMovesGoPageRowsLinesInAnUnwrappedDocument)
 {
     std::vector<std::string> texts(100, "0123456789");

@@ -154,6 +154,26 @@ TEST_F(CharInput, OverwriteReplacesWholeCharactersButNeverTheLineEnd)
     EXPECT_EQ(Typed("ab", 1, {"\r"}), (Lines{"a", "|b"}));
 }
 
+TEST_F(CharInput, AUtf8DocumentTakesTypedCharactersInItsOwnCode)
+{
+    SetDocumentCode(CodeUtf8);
+    View.overwrite = true;
+    // Overwriting counts characters as UTF-8 splits them: é is one, and so is e with its mark.
+    EXPECT_EQ(Typed("\xc3\xa9" "e\xcc\x81" "z", 0, {"xy"}), Lines{"xy|z"});
+    View.overwrite = false;
+    // A character message's half-width ｱ (0xB1 in the ANSI code page) arrives as UTF-8; a
+    // double-byte one, which only the system's tables convert, is not typed into the document.
+    Document("ab", 1);
+    unsigned long error = 0;
+    EXPECT_TRUE(TypeByte(0xb1, &error));
+    EXPECT_TRUE(TypeByte('q', &error));
+    EXPECT_TRUE(TypeInputMethodCharacter(0x82a0, &error));
+    EXPECT_EQ(LinesOf(View.firstLine), Lines{"a\xef\xbd\xb1qb"});
+    SetDocumentCode(CodeEucJp);
+    EXPECT_TRUE(TypeInputMethodCharacter(0xb1, &error));
+    EXPECT_EQ(LinesOf(View.firstLine), Lines{"a\xef\xbd\xb1q\x8e\xb1" "b"});
+}
+
 #ifndef _WIN32
 TEST_F(CharInput, WhatALineHasNoRoomForIsDroppedWithTheRestAndReportedToTheCaller)
 {
