@@ -40,10 +40,31 @@ void LayoutStatusParts(int width)
     SendMessageA(StatusBar, SB_SETPARTS, 2, reinterpret_cast<LPARAM>(edges));
 }
 
+namespace {
+
+UINT_PTR LaterTimer = 0;
+
+void CALLBACK ShowLater(HWND, UINT, UINT_PTR, DWORD)
+{
+    KillTimer(nullptr, LaterTimer);
+    LaterTimer = 0;
+    ShowCaretPosition();
+}
+
+}
+
 void ShowCaretPosition()
 {
     if (StatusBar == nullptr)
         return;
+    // While more keys or clicks wait, their own moves would replace this text before it could be
+    // seen: it is set once they are handled, on a timer, which comes only when no input waits.
+    if (HIWORD(GetQueueStatus(QS_INPUT)) != 0) {
+        if (LaterTimer == 0)
+            LaterTimer = SetTimer(nullptr, 0, USER_TIMER_MINIMUM, ShowLater);
+        if (LaterTimer != 0)
+            return;
+    }
     char text[64];
     PositionText(text, sizeof text);
     // The bar repaints on every text it is given, which a run of keys would feel.

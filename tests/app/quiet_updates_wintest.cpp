@@ -118,3 +118,31 @@ TEST_F(QuietUpdates, EditsAfterTheFirstLeaveTheTitleAndTheCommandStatesAlone)
     EXPECT_EQ(Counted.buttonStates, selecting);
     EXPECT_TRUE(ButtonEnabled(CMD_CUT));
 }
+
+TEST_F(QuietUpdates, KeysThatQueueUpGiveTheStatusBarOneTextOnceTheyAreHandled)
+{
+    SetForegroundWindow(MainWindow);
+    SetFocus(View.hwnd);
+    Pump();
+    Counted = Sent();
+    std::vector<INPUT> keys;
+    for (int i = 0; i < 3; ++i) {
+        for (DWORD up : {DWORD(0), DWORD(KEYEVENTF_KEYUP)}) {
+            INPUT key = {};
+            key.type = INPUT_KEYBOARD;
+            key.ki.wVk = VK_RIGHT;
+            key.ki.dwFlags = KEYEVENTF_EXTENDEDKEY | up;
+            keys.push_back(key);
+        }
+    }
+    ASSERT_EQ(SendInput(static_cast<UINT>(keys.size()), keys.data(), sizeof(INPUT)), keys.size());
+    for (int waited = 0; waited < 2000 && (View.caret.pos < 3 || HIWORD(GetQueueStatus(QS_ALLINPUT)) != 0);
+         ++waited) {
+        Pump();
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 1, QS_ALLINPUT);
+    }
+    Pump();
+    EXPECT_EQ(View.caret.pos, 3);
+    EXPECT_EQ(StatusPart(1), "1 行, 4 桁");
+    EXPECT_EQ(Counted.statusTexts, 1);
+}
