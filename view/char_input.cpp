@@ -7,6 +7,7 @@
 #include "view/editing.h"
 #include "view/selection.h"
 
+#include <algorithm>
 #include <string>
 
 void (*DocumentChanged)() = nullptr;
@@ -27,7 +28,9 @@ bool HasBreak(const char* bytes, int count)
 int CharacterCount(const char* bytes, int count)
 {
     const CharRule& rule = DocumentRule();
+    // A zero byte becomes '*' in the line, and is counted as the line will hold it.
     std::string text(bytes, static_cast<size_t>(count));
+    std::replace(text.begin(), text.end(), '\0', '*');
     int characters = 0;
     int cells;
     for (int i = 0; i < count; ++characters)

@@ -152,6 +152,8 @@ TEST_F(CharInput, OverwriteReplacesWholeCharactersButNeverTheLineEnd)
     EXPECT_EQ(Typed("ab", 2, {"x"}), Lines{"abx|"});
     // A break is never an overwrite.
     EXPECT_EQ(Typed("ab", 1, {"\r"}), (Lines{"a", "|b"}));
+    // A lead byte and a zero byte make one character, as the line holds them ('*' for the zero).
+    EXPECT_EQ(Typed("abcd", 0, {std::string("\x95\0", 2)}), Lines{"\x95*|bcd"});
 }
 
 TEST_F(CharInput, AUtf8DocumentTakesTypedCharactersInItsOwnCode)
