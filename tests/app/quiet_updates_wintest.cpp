@@ -136,8 +136,12 @@ TEST_F(QuietUpdates, KeysThatQueueUpGiveTheStatusBarOneTextOnceTheyAreHandled)
         }
     }
     ASSERT_EQ(SendInput(static_cast<UINT>(keys.size()), keys.data(), sizeof(INPUT)), keys.size());
-    for (int waited = 0; waited < 2000 && (View.caret.pos < 3 || HIWORD(GetQueueStatus(QS_ALLINPUT)) != 0);
-         ++waited) {
+    // Until the status bar has a text, and a while longer to see that no other follows.
+    for (int waited = 0; waited < 2000 && Counted.statusTexts == 0; ++waited) {
+        Pump();
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 1, QS_ALLINPUT);
+    }
+    for (int waited = 0; waited < 50; ++waited) {
         Pump();
         MsgWaitForMultipleObjects(0, nullptr, FALSE, 1, QS_ALLINPUT);
     }
