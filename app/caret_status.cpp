@@ -46,9 +46,16 @@ UINT_PTR LaterTimer = 0;
 
 void CALLBACK ShowLater(HWND, UINT, UINT_PTR, DWORD)
 {
-    KillTimer(nullptr, LaterTimer);
-    LaterTimer = 0;
     ShowCaretPosition();
+}
+
+// Whether another key press or mouse move waits in the queue: its own move will replace the
+// text. The key whose move this is may still have its release waiting, which moves nothing.
+bool MoreMovesWaiting()
+{
+    MSG message;
+    return PeekMessageA(&message, nullptr, WM_KEYDOWN, WM_KEYDOWN, PM_NOREMOVE | PM_NOYIELD) ||
+           PeekMessageA(&message, nullptr, WM_MOUSEMOVE, WM_MOUSEMOVE, PM_NOREMOVE | PM_NOYIELD);
 }
 
 }
@@ -57,13 +64,18 @@ void ShowCaretPosition()
 {
     if (StatusBar == nullptr)
         return;
-    // While more keys or clicks wait, their own moves would replace this text before it could be
-    // seen: it is set once they are handled, on a timer, which comes only when no input waits.
-    if (HIWORD(GetQueueStatus(QS_INPUT)) != 0) {
+    // A run of keys that queue up (a fast typist, a held key) would set a text for each, and each
+    // new text repaints its part under Wine: the text waits for the last of them. The timer, which
+    // comes only once no input waits, catches a run whose last key moves nothing.
+    if (MoreMovesWaiting()) {
         if (LaterTimer == 0)
             LaterTimer = SetTimer(nullptr, 0, USER_TIMER_MINIMUM, ShowLater);
         if (LaterTimer != 0)
             return;
+    }
+    if (LaterTimer != 0) {
+        KillTimer(nullptr, LaterTimer);
+        LaterTimer = 0;
     }
     char text[64];
     PositionText(text, sizeof text);

@@ -12,8 +12,8 @@ void ConnectCaretStatus();
 void LayoutStatusParts(int width);
 // "line 行, column 桁", both from 1: the column is in cells, counted in the display row that
 // holds the caret (from the row's start when lines wrap). Empty while a load runs: the progress
-// texts have the bar until it ends. Sets the text only when it changes, and while further input
-// waits in the queue, only once that input has been handled.
+// texts have the bar until it ends. Sets the text only when it changes, and while further key
+// presses or mouse moves wait in the queue, only once they have been handled.
 void ShowCaretPosition();
 // The left part's text.
 void ShowStatusNote(const char* text);
