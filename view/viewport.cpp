@@ -95,25 +95,6 @@ void SetBar(int bar, int max, int page, int pos)
     shown.pos = pos;
 }
 
-// A scroll moves the position alone.
-void SetBarPosition(int bar, int pos)
-{
-    BarShown& shown = ShownFor(bar);
-    if (shown.window == View.hwnd && shown.pos == pos)
-        return;
-    SCROLLINFO info;
-    memset(&info, 0, sizeof info);
-    info.cbSize = sizeof info;
-    info.fMask = SIF_POS | SIF_DISABLENOSCROLL;
-    info.nPos = pos;
-    bool known = shown.window == View.hwnd;
-    ApplyBar(bar, info);
-    if (known)
-        shown.pos = pos;
-    else
-        shown.max = shown.page = shown.pos = -1;
-}
-
 void InvalidateAll()
 {
     if (HasWindow())
@@ -139,13 +120,14 @@ void SetScrollBars()
     ShowCaret(View.hwnd);
 }
 
-// Moves the window's pixels and repaints only the strip that scrolled in.
-void MoveContents(int bar, int pos, int dx, int dy)
+// Moves the window's pixels and repaints only the strip that scrolled in; the bar that moved
+// follows.
+void MoveContents(int dx, int dy)
 {
     if (!HasWindow())
         return;
     HideCaret(View.hwnd);
-    SetBarPosition(bar, pos);
+    SetScrollBars();
     RECT update;
     SetRectEmpty(&update);
     ScrollWindowEx(View.hwnd, dx, dy, nullptr, nullptr, nullptr, &update, 0);
@@ -303,7 +285,7 @@ void ScrollRows(int n)
     DocumentGuard guard;
     int moved = ShiftRows(n);
     if (moved != 0)
-        MoveContents(SB_VERT, View.vScroll, 0, -moved * RowHeight());
+        MoveContents(0, -moved * RowHeight());
 }
 
 void ScrollColumns(int n)
@@ -311,7 +293,7 @@ void ScrollColumns(int n)
     DocumentGuard guard;
     int delta = ShiftColumns(n);
     if (delta != 0)
-        MoveContents(SB_HORZ, View.hScroll, -delta * CellWidth, 0);
+        MoveContents(-delta * CellWidth, 0);
 }
 
 namespace {
@@ -376,12 +358,16 @@ void RepaintLines(int firstIndex, int lastIndex)
         InvalidateAll();
         return;
     }
-    // Rows below the document's last line may have held a line that went.
-    int bottom = lastIndex == INT_MAX ? View.clientHeight : top;
-    TextLine* line = first;
-    for (int i = firstIndex; line != nullptr && i <= lastIndex && bottom < View.clientHeight; ++i) {
-        bottom += line->rowCount * RowHeight();
-        line = line->next;
+    // To the bottom, rows below the document's last line included: they may have held a line
+    // that went.
+    int bottom = View.clientHeight;
+    if (lastIndex != INT_MAX) {
+        bottom = top;
+        TextLine* line = first;
+        for (int i = firstIndex; line != nullptr && i <= lastIndex && bottom < View.clientHeight; ++i) {
+            bottom += line->rowCount * RowHeight();
+            line = line->next;
+        }
     }
     RECT rows = {0, top > 0 ? top : 0, View.clientWidth, bottom < View.clientHeight ? bottom : View.clientHeight};
     InvalidateRect(View.hwnd, &rows, TRUE);
