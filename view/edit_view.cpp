@@ -105,12 +105,10 @@ void MoveAndShow(void (*move)(), bool extend)
     if (View.caret.line == nullptr)
         return;
     bool selected = HasSelection();
-    int from = View.caret.lineIndex;
-    int to = from;
     // A selection that goes was highlighted from its anchor; one that grows or shrinks changes
     // only between where the caret was and where it goes.
-    if (selected && !extend)
-        from = View.anchor.lineIndex;
+    int was = View.caret.lineIndex;
+    int highlightFrom = selected && !extend ? View.anchor.lineIndex : was;
     move();
     if (!extend)
         CollapseSelection();
@@ -119,8 +117,8 @@ void MoveAndShow(void (*move)(), bool extend)
     PlaceCaret();
     EnsureCaretVisible();
     if (selected || HasSelection()) {
-        int lines[3] = {from, to, View.caret.lineIndex};
-        RepaintLines(*std::min_element(lines, lines + 3), *std::max_element(lines, lines + 3));
+        int now = View.caret.lineIndex;
+        RepaintLines(std::min({was, highlightFrom, now}), std::max({was, highlightFrom, now}));
     }
     if (selected != HasSelection() && EditStateChanged != nullptr)
         EditStateChanged();
