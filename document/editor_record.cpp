@@ -56,6 +56,8 @@ int CellWidth = 7;
 int WrapMode = -1;
 int TabWidth = 4;
 char SaveLineEnding[4] = "\r\n";
+TextCode DefaultCode = CodeShiftJis;
+int LineEndingSetting = 0;
 
 HWND MainWindow;
 HMENU MainMenu;

@@ -97,6 +97,13 @@ extern int CellWidth;
 extern int WrapMode;
 extern int TabWidth;
 extern char SaveLineEnding[4];
+// The common settings' character code: new documents take it, and so do files whose bytes are
+// all ASCII. Shift-JIS until the settings choose another.
+extern TextCode DefaultCode;
+// The common settings' line terminator: 0 keeps each opened file's own terminators and gives new
+// documents CR LF; 1 CR LF, 2 CR and 3 LF are given to new documents and to every line of an
+// opened one when it is saved.
+extern int LineEndingSetting;
 
 extern HWND MainWindow;
 extern HMENU MainMenu;
