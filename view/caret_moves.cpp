@@ -5,6 +5,18 @@
 
 namespace {
 
+// The place for the caret on the row at y from PointToPos's pos. A break of a wrapped line is shown
+// at the end of the upper row, so the start of a continuation row (what x 0 gives there) would
+// put the caret back on the row above, where the next Down would find it again: the caret goes
+// after the row's first character instead.
+int ShownOnRow(const TextLine& line, int pos, int y)
+{
+    if (pos <= 0 || y <= 0 || PosToPoint(line, pos).y >= y)
+        return pos;
+    int next = NextCharPos(line, pos);
+    return next >= 0 ? next : pos;
+}
+
 // The caret's row within its line, from its real layout.
 int CaretRow()
 {
@@ -19,7 +31,8 @@ void MoveToRow(TextLine* line, int lineIndex, int row)
     int lastRow = LineRows(*line) - 1;
     if (row < 0 || row > lastRow)
         row = lastRow;
-    int pos = PointToPos(*line, View.caret.x, row * RowHeight());
+    int y = row * RowHeight();
+    int pos = ShownOnRow(*line, PointToPos(*line, View.caret.x, y), y);
     View.caret.line = line;
     View.caret.lineIndex = lineIndex;
     View.caret.pos = pos >= 0 ? pos : 0;
@@ -80,9 +93,10 @@ void MoveRight()
 void MoveUp()
 {
     TextLine* line = View.caret.line;
-    int p = PointToPos(*line, View.caret.x, PosToPoint(*line, View.caret.pos).y - RowHeight());
+    int y = PosToPoint(*line, View.caret.pos).y - RowHeight();
+    int p = PointToPos(*line, View.caret.x, y);
     if (p >= 0)
-        View.caret.pos = p;
+        View.caret.pos = ShownOnRow(*line, p, y);
     else if (line->prev != nullptr)
         MoveToRow(line->prev, View.caret.lineIndex - 1, line->prev->rowCount - 1);
 }
@@ -90,9 +104,10 @@ void MoveUp()
 void MoveDown()
 {
     TextLine* line = View.caret.line;
-    int p = PointToPos(*line, View.caret.x, PosToPoint(*line, View.caret.pos).y + RowHeight());
+    int y = PosToPoint(*line, View.caret.pos).y + RowHeight();
+    int p = PointToPos(*line, View.caret.x, y);
     if (p >= 0)
-        View.caret.pos = p;
+        View.caret.pos = ShownOnRow(*line, p, y);
     else if (line->next != nullptr)
         MoveToRow(line->next, View.caret.lineIndex + 1, 0);
 }

@@ -176,13 +176,20 @@ TEST_F(CaretMoves, PageMovesCountTheDisplayRowsOfWrappedLines)
     EXPECT_EQ(After(PageUp), (Ints{0, 2, 14}));
 }
 
-TEST_F(CaretMoves, UpAndDownAtColumnZeroNeverReachTheStartOfAContinuationRow)
+// The break of a wrapped line is shown at the end of the upper row, so at column 0 a vertical move
+// takes the first place that is shown on the row it moves to, and never stays where it was.
+TEST_F(CaretMoves, UpAndDownAtColumnZeroMoveThroughEveryRowOfAWrappedLine)
 {
-    Document(10, {std::string(15, 'a'), "b"}, 0, 0, 0);
-    EXPECT_EQ(After(MoveDown), (Ints{0, 10, 0}));
-    EXPECT_EQ(After(MoveDown), (Ints{0, 10, 0}));
-    EXPECT_EQ(After(MoveRight), (Ints{0, 11, 7}));
-    EXPECT_EQ(After(MoveDown), (Ints{1, 1, 7}));
+    Document(10, {std::string(25, 'a'), "b"}, 0, 0, 0);
+    EXPECT_EQ(After(MoveDown), (Ints{0, 11, 0}));
+    EXPECT_EQ(After(MoveDown), (Ints{0, 21, 0}));
+    EXPECT_EQ(After(MoveDown), (Ints{1, 0, 0}));
+    EXPECT_EQ(After(MoveUp), (Ints{0, 21, 0}));
+    EXPECT_EQ(After(MoveUp), (Ints{0, 11, 0}));
+    EXPECT_EQ(After(MoveUp), (Ints{0, 0, 0}));
+
+    EXPECT_EQ(After(MoveRight), (Ints{0, 1, 7}));
+    EXPECT_EQ(After(MoveDown), (Ints{0, 11, 7}));
 }
 
 TEST_F(CaretMoves, TypingMeasuresTheLinesItChangesSoMovesLandOnRealRows)
