@@ -110,14 +110,12 @@ void SetScrollBars()
     int columns[3] = {View.maxLineWidth / CellWidth - 1, View.clientWidth / CellWidth, View.hScroll};
     bool vertical = BarNeedsSetting(SB_VERT, rows[0], rows[1], rows[2]);
     bool horizontal = BarNeedsSetting(SB_HORZ, columns[0], columns[1], columns[2]);
-    if (!vertical && !horizontal)
-        return;
-    HideCaret(View.hwnd);
+    // The bars lie outside the client area and never appear or go (a bar not needed stays,
+    // disabled), so the caret need not be hidden: under Wine hiding and showing it draws it twice.
     if (vertical)
         SetBar(SB_VERT, rows[0], rows[1], rows[2]);
     if (horizontal)
         SetBar(SB_HORZ, columns[0], columns[1], columns[2]);
-    ShowCaret(View.hwnd);
 }
 
 // Moves the window's pixels and repaints only the strip that scrolled in; the bar that moved
@@ -177,8 +175,12 @@ void ResetView()
 void Relayout()
 {
     DocumentGuard guard;
+    if (HasWindow())
+        HideCaret(View.hwnd);
     MeasureDocument();
     SetScrollBars();
+    if (HasWindow())
+        ShowCaret(View.hwnd);
     InvalidateAll();
     if (CaretMoved != nullptr)
         CaretMoved();
