@@ -6,6 +6,7 @@
 #include "platform/char_rule.h"
 #include "platform/platform.h"
 
+#include <climits>
 #include <cstring>
 
 namespace {
@@ -408,4 +409,25 @@ void PaintView(const PAINTSTRUCT& paint)
     SetBkColor(dc, previousBack);
     SetBkMode(dc, previousMode);
     SelectObject(dc, previousFont);
+}
+
+void PrintLineRows(const TextLine& line, HDC dc, int top, int wrapWidth, int firstRow, int endRow, int from, int to)
+{
+    int origin = top - firstRow * RowHeight();
+    int bottom = top + (endRow - firstRow) * RowHeight();
+    RowWalk walk(line, 0, origin, RowWalk::WrapAt{wrapWidth});
+    RowText row(dc, GetTextColor(dc));
+    // The rows above the page pass a run at a time.
+    while (walk.y < top && walk.Run(line.length, INT_MAX)) {
+        if (!walk.Step())
+            break;
+    }
+    if (walk.charY >= top && walk.charPos >= from && walk.charPos < to && walk.pos > 0 && !walk.charIsTab &&
+        walk.charY < bottom)
+        row.Add(line.text + walk.charPos, walk.charBytes, walk.charX, walk.charY, walk.charWidth, false);
+    while (walk.Step() && walk.charY < bottom) {
+        if (walk.charY >= top && !walk.charIsTab && walk.charPos >= from && walk.charPos < to)
+            row.Add(line.text + walk.charPos, walk.charBytes, walk.charX, walk.charY, walk.charWidth, false);
+    }
+    row.Draw();
 }
