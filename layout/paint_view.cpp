@@ -417,17 +417,23 @@ void PrintLineRows(const TextLine& line, HDC dc, int top, int wrapWidth, int fir
     int bottom = top + (endRow - firstRow) * RowHeight();
     RowWalk walk(line, 0, origin, RowWalk::WrapAt{wrapWidth});
     RowText row(dc, GetTextColor(dc));
-    // The rows above the page pass a run at a time.
-    while (walk.y < top && walk.Run(line.length, INT_MAX)) {
+    // Blank cells are left as they are: a printer driver can spend as long on a space as on any
+    // glyph (Wine's reads the font's glyph names for each).
+    auto add = [&]() {
+        if (walk.charY >= top && walk.charY < bottom && !walk.charIsTab && walk.charPos >= from &&
+            walk.charPos < to && !(walk.charBytes == 1 && line.text[walk.charPos] == ' '))
+            row.Add(line.text + walk.charPos, walk.charBytes, walk.charX, walk.charY, walk.charWidth, false);
+    };
+    // The rows above the page pass a run at a time; the character that starts the first row on
+    // the page is the last one placed.
+    while (walk.y < top) {
+        walk.Run(line.length, INT_MAX);
         if (!walk.Step())
             break;
     }
-    if (walk.charY >= top && walk.charPos >= from && walk.charPos < to && walk.pos > 0 && !walk.charIsTab &&
-        walk.charY < bottom)
-        row.Add(line.text + walk.charPos, walk.charBytes, walk.charX, walk.charY, walk.charWidth, false);
-    while (walk.Step() && walk.charY < bottom) {
-        if (walk.charY >= top && !walk.charIsTab && walk.charPos >= from && walk.charPos < to)
-            row.Add(line.text + walk.charPos, walk.charBytes, walk.charX, walk.charY, walk.charWidth, false);
-    }
+    if (walk.pos > 0)
+        add();
+    while (walk.Step() && walk.charY < bottom)
+        add();
     row.Draw();
 }

@@ -199,6 +199,30 @@ TEST_F(PrintTest, PrintWaitsForALoadToEndAndSaysSo)
     EXPECT_TRUE(Sent.empty());
 }
 
+// The page setup dialog's left margin field (edt4) and its bottom one (edt7), in millimetres.
+TEST_F(PrintTest, PageSetupKeepsTheMarginsOfOkAndNothingOfCancel)
+{
+    auto setMargins = [](int button) {
+        return [button](HWND box) {
+            SetDlgItemTextA(box, 0x483, "31");
+            SetDlgItemTextA(box, 0x486, "12");
+            PostMessageA(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), 0);
+        };
+    };
+    BoxAnswerer cancel(setMargins(IDCANCEL));
+    Command(CMD_PAGE_SETUP);
+    EXPECT_EQ(cancel.Seen().caption, "ページ設定");
+    EXPECT_EQ(PageSetup.margins[0], DefaultPageSettings.margins[0]);
+    EXPECT_EQ(PageSetup.margins[3], DefaultPageSettings.margins[3]);
+
+    BoxAnswerer ok(setMargins(IDOK));
+    Command(CMD_PAGE_SETUP);
+    ok.Seen();
+    EXPECT_EQ(PageSetup.margins[0], 3100);
+    EXPECT_EQ(PageSetup.margins[3], 1200);
+    EXPECT_EQ(PageSetup.margins[1], DefaultPageSettings.margins[1]);
+}
+
 TEST_F(PrintTest, ThePageSetupIsStoredAsTwentyFourBytesAndOnlySoundOnesAreRead)
 {
     HKEY key;

@@ -52,12 +52,13 @@ new_pdf() { # before-listing seconds
 "$root/scripts/wine-run" reg delete 'HKCU\Software\Vandrel\Tessary' /f >/dev/null 2>&1 || true
 "$root/scripts/wine-run" reg add 'HKCU\Software\Vandrel\Tessary\EditCtrl' /f >/dev/null 2>&1
 
-# Lines in Shift-JIS, with a line long enough to wrap at the page's width.
+# Lines in Shift-JIS, with a line so long that it wraps over more rows than a page holds, so
+# that a page starts inside it.
 {
   for i in $(seq 1 170); do
     printf '%s\r\n' "行 $i は日本語の印刷のテストです abc$i"
   done
-  printf '%s\r\n' "長い行：$(printf 'あいうえおかきくけこ%.0s' $(seq 1 12))終わり"
+  printf '%s\r\n' "長い行：$(printf 'あいうえおかきくけこ%.0s' $(seq 1 400))終わり"
   printf '%s' "最後の行"
 } | iconv -f UTF-8 -t CP932 >"$work/pages.txt"
 
@@ -85,14 +86,14 @@ dialog="$(window '印刷')"
 [ -n "$dialog" ] || { fail "Ctrl+P opened no print dialog the second time"; exit 1; }
 focus "$dialog"
 key Return
-pdf="$(new_pdf "$work/before" 90)"
+pdf="$(new_pdf "$work/before" 200)"
 if [ -z "$pdf" ]; then
   fail "no PDF arrived in $out"
 else
   echo "ok: the job arrived as $(basename "$pdf")"
   case "$(basename "$pdf")" in pages*) echo "ok: the job is named after the file" ;; *) fail "job name: $(basename "$pdf")" ;; esac
   pages="$(pdfinfo "$pdf" | sed -n 's/^Pages:[[:space:]]*//p')"
-  [ "$pages" -ge 3 ] && echo "ok: $pages pages" || fail "only $pages pages"
+  [ "$pages" -ge 4 ] && echo "ok: $pages pages" || fail "only $pages pages"
   pdftotext -enc UTF-8 "$pdf" "$work/printed.txt"
   body="$work/body.txt"
   : >"$body"
