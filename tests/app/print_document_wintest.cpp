@@ -79,22 +79,19 @@ TEST_F(PrintTest, TheChosenPagesGoToThePrinterAndTheDocumentStaysAsItWas)
     EXPECT_TRUE(View.modified);
     EXPECT_TRUE(IsWindowEnabled(MainWindow));
 
-    // Two copies of the last page; a range past the end is cut to it.
+    // A range past the last page prints nothing and says so; copies repeat the range.
     Sent.clear();
     dc = Printer();
     ASSERT_NE(dc, nullptr);
     PrintChoice last = {false, 1000, 1000, 2};
     BoxAnswerer none(IDOK);
     EXPECT_FALSE(PrintPages(dc, last));
-    EXPECT_TRUE(none.Seen().text.size() > 0) << "a range without pages is told";
+    EXPECT_EQ(none.Seen().text, "指定されたページはありません。");
     EXPECT_TRUE(Sent.empty());
-    PrintChoice all = {false, 0, 0, 2};
-    EXPECT_TRUE(PrintPages(dc, all));
+    PrintChoice twice = {false, 1, 2, 2};
+    EXPECT_TRUE(PrintPages(dc, twice));
     DeleteDC(dc);
-    ASSERT_GE(Sent.size(), 4u);
-    EXPECT_EQ(Sent.size() % 2, 0u);
-    EXPECT_EQ(Sent[0], 1);
-    EXPECT_EQ(Sent[Sent.size() / 2], 1);
+    EXPECT_EQ(Sent, (std::vector<int>{1, 2, 1, 2}));
 }
 
 TEST_F(PrintTest, TheSelectionPrintsOnlyItsPages)
@@ -102,10 +99,7 @@ TEST_F(PrintTest, TheSelectionPrintsOnlyItsPages)
     OpenNumbered(300);
     HDC dc = Printer();
     ASSERT_NE(dc, nullptr);
-    PrintChoice whole = {false, 0, 0, 1};
-    EXPECT_TRUE(PrintPages(dc, whole));
-    size_t wholePages = Sent.size();
-    Sent.clear();
+    // The whole document takes several pages; lines 10 to 12 fit on one.
     TextPlace from = {LineAt(View.firstLine, 10), 10, 0};
     TextPlace to = {LineAt(View.firstLine, 12), 12, 3};
     View.anchor = from;
@@ -115,7 +109,6 @@ TEST_F(PrintTest, TheSelectionPrintsOnlyItsPages)
     PrintChoice selection = {true, 0, 0, 1};
     EXPECT_TRUE(PrintPages(dc, selection));
     DeleteDC(dc);
-    EXPECT_GT(wholePages, 3u);
     EXPECT_EQ(Sent, (std::vector<int>{1}));
 }
 
