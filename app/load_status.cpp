@@ -1,6 +1,7 @@
 #include "app/load_status.h"
 #include "app/caret_status.h"
 #include "app/command_states.h"
+#include "app/print_document.h"
 #include "document/background_load.h"
 #include "document/editor_record.h"
 #include "platform/platform.h"
@@ -152,12 +153,14 @@ void EndLoad(bool complete, unsigned long error)
         ShowStatus(LoadDoneText);
         FinishLoad();
         ShowCaretPosition();
+        PrintAfterLoad(true);
         return;
     }
     View.path[0] = 0;
     ShowDocumentState();
     FinishLoad();
     ShowCaretPosition();
+    PrintAfterLoad(false);
     ShowSystemError(error);
 }
 

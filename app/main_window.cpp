@@ -9,6 +9,7 @@
 #include "app/goto_line.h"
 #include "app/load_status.h"
 #include "app/open_document.h"
+#include "app/print_document.h"
 #include "app/document_commands.h"
 #include "document/editor_record.h"
 #include "platform/platform.h"
@@ -138,6 +139,8 @@ bool RunCommand(int id)
     case CMD_CLOSE_AND_OPEN: OpenInPlace(nullptr); return true;
     case CMD_SAVE: SaveDocument(); return true;
     case CMD_SAVE_AS: SaveDocumentAs(); return true;
+    case CMD_PAGE_SETUP: ShowPageSetup(); return true;
+    case CMD_PRINT: PrintCommand(); return true;
     case CMD_EXIT: CloseMainWindow(); return true;
     case CMD_UNDO: UndoCommand(); return true;
     case CMD_REDO: RedoCommand(); return true;

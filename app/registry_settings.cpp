@@ -1,4 +1,5 @@
 #include "app/registry_settings.h"
+#include "app/print_document.h"
 #include "document/editor_record.h"
 
 #include <windows.h>
@@ -27,6 +28,7 @@ bool EditView::LoadSettings(HKEY key)
     HKEY subkey;
     if (key == nullptr || !OpenKey(key, EditCtrlKey, &subkey))
         return false;
+    ReadPageSetup(subkey);
     RegCloseKey(subkey);
     return true;
 }
@@ -36,6 +38,7 @@ bool EditView::SaveSettings(HKEY key)
     HKEY subkey;
     if (!CreateKey(key, EditCtrlKey, &subkey))
         return false;
+    WritePageSetup(subkey);
     RegCloseKey(subkey);
     return true;
 }

@@ -1,6 +1,6 @@
 // The program's registry key, HKEY_CURRENT_USER\Software\Vandrel\Tessary, and its subkey
-// EditCtrl. Neither holds a value: start-up only looks at them, and exit creates them once the
-// user has agreed to it.
+// EditCtrl, which holds the page setup (PageSetup): start-up reads it, and exit creates the keys
+// once the user has agreed to it and writes it.
 #pragma once
 
 // At start: opens the key when it exists and lets the record open and close its subkey.

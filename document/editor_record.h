@@ -85,8 +85,8 @@ public:
 
     // The registry touches at start and at exit on the subkey EditCtrl of the program's key:
     // Load opens and closes it (key may be null when the program's key is missing), Save creates
-    // or opens it and closes it. True when the subkey was there or made. Nothing is read or
-    // written and nothing in the record is used; Windows only (app/registry_settings.cpp).
+    // or opens it and closes it. True when the subkey was there or made. Only the page setup is
+    // read and written there; Windows only (app/registry_settings.cpp).
     bool LoadSettings(HKEY key);
     bool SaveSettings(HKEY key);
 };

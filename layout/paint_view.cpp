@@ -6,6 +6,7 @@
 #include "platform/char_rule.h"
 #include "platform/platform.h"
 
+#include <climits>
 #include <cstring>
 
 namespace {
@@ -408,4 +409,31 @@ void PaintView(const PAINTSTRUCT& paint)
     SetBkColor(dc, previousBack);
     SetBkMode(dc, previousMode);
     SelectObject(dc, previousFont);
+}
+
+void PrintLineRows(const TextLine& line, HDC dc, int top, int wrapWidth, int firstRow, int endRow, int from, int to)
+{
+    int origin = top - firstRow * RowHeight();
+    int bottom = top + (endRow - firstRow) * RowHeight();
+    RowWalk walk(line, 0, origin, RowWalk::WrapAt{wrapWidth});
+    RowText row(dc, GetTextColor(dc));
+    // Blank cells are left as they are: a printer driver can spend as long on a space as on any
+    // glyph (Wine's reads the font's glyph names for each).
+    auto add = [&]() {
+        if (walk.charY >= top && walk.charY < bottom && !walk.charIsTab && walk.charPos >= from &&
+            walk.charPos < to && !(walk.charBytes == 1 && line.text[walk.charPos] == ' '))
+            row.Add(line.text + walk.charPos, walk.charBytes, walk.charX, walk.charY, walk.charWidth, false);
+    };
+    // The rows above the page pass a run at a time; the character that starts the first row on
+    // the page is the last one placed.
+    while (walk.y < top) {
+        walk.Run(line.length, INT_MAX);
+        if (!walk.Step())
+            break;
+    }
+    if (walk.pos > 0)
+        add();
+    while (walk.Step() && walk.charY < bottom)
+        add();
+    row.Draw();
 }

@@ -32,3 +32,8 @@ const LineSelection NothingSelected = {0, 0, false};
 // system's highlight colours.
 int PaintLine(const TextLine& line, HDC dc, COLORREF textColor, const LayoutRect& rect,
               const LineSelection& selected = NothingSelected);
+
+// Draws rows firstRow up to endRow of the line as a printed page lays it out, wrapped at wrapWidth
+// whatever WrapMode says, row firstRow at top, from the left edge: only the characters from `from`
+// up to `to`, in the device context's text colour, with nothing of the caret or the selection.
+void PrintLineRows(const TextLine& line, HDC dc, int top, int wrapWidth, int firstRow, int endRow, int from, int to);

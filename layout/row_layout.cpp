@@ -17,6 +17,13 @@ RowWalk::RowWalk(const TextLine& line, int originX, int originY, int windowRight
         limit += WrapMode * CellWidth;
 }
 
+RowWalk::RowWalk(const TextLine& line, int originX, int originY, WrapAt wrap)
+    : RowWalk(line, originX, originY, 0)
+{
+    wrapping = true;
+    limit = originX + wrap.wrapWidth;
+}
+
 namespace {
 
 // A place shortly before where a long unwrapped run of a line ended. Without wrapping a

@@ -40,6 +40,11 @@ public:
     // windowRight is the wrap width under WrapMode 0 (the right side of a layout rectangle, or
     // clientWidth for hit testing).
     RowWalk(const TextLine& line, int originX, int originY, int windowRight);
+    // Wraps wrapWidth px right of the origin whatever WrapMode says: a printed page's rows.
+    struct WrapAt {
+        int wrapWidth;
+    };
+    RowWalk(const TextLine& line, int originX, int originY, WrapAt wrap);
 
     // Places the character at pos. False, with nothing changed, at the terminator.
     bool Step();

@@ -11,6 +11,7 @@
 #define CMD_CLOSE_AND_OPEN 32775
 #define CMD_SAVE 32772
 #define CMD_SAVE_AS 32773
+#define CMD_PAGE_SETUP 32804
 #define CMD_PRINT 32789
 #define CMD_EXIT 105
 #define CMD_UNDO 32777
@@ -41,6 +42,7 @@
 #define IDD_TYPE_SETTINGS 135
 #define IDD_DOCUMENT_INFO 136
 #define IDD_GO_TO_LINE 137
+#define IDD_PRINTING 138
 
 // Document information dialog
 #define IDC_LINE_ENDING 1000
@@ -64,6 +66,9 @@
 #define IDC_LINE_RANGE 1030
 #define IDC_LINE_NUMBER 1031
 #define IDC_LINE_MESSAGE 1032
+
+// The box shown while pages are sent to the printer
+#define IDC_PRINT_PROGRESS 1040
 
 // File-type settings dialog; its block-comment fields share numbers with two radio buttons above.
 #define IDC_LINE_COMMENT 1006

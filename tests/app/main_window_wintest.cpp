@@ -55,7 +55,7 @@ TEST_F(MainWindowTest, StartsWithTheUntitledDocumentAndTheFocusInTheView)
 TEST_F(MainWindowTest, CommandsThatDoNothingLeaveDocumentAndTitleAlone)
 {
     Type("text");
-    for (int id : {CMD_PRINT, CMD_FIND, CMD_TYPE_SETTINGS}) {
+    for (int id : {CMD_FIND, CMD_TYPE_SETTINGS}) {
         EXPECT_EQ(Command(id), 0) << id;
         EXPECT_EQ(LinesOf(View.firstLine), Lines({"text"})) << id;
         EXPECT_EQ(Title(), "Tessary [Untitled *]") << id;
@@ -70,7 +70,8 @@ TEST_F(MainWindowTest, TheDialogCommandsOpenTheirDialogsOverTheMainWindow)
         int id;
         const char* caption;
     } dialogs[] = {
-        {CMD_DOCUMENT_INFO, "文書の情報"}, {CMD_COMMON_SETTINGS, "共通の設定"}, {CMD_VERSION, "ﾊﾞｰｼﾞｮﾝ情報"}};
+        {CMD_DOCUMENT_INFO, "文書の情報"}, {CMD_COMMON_SETTINGS, "共通の設定"}, {CMD_VERSION, "ﾊﾞｰｼﾞｮﾝ情報"},
+        {CMD_PRINT, "印刷"}, {CMD_PAGE_SETUP, "ページ設定"}};
     for (const auto& dialog : dialogs) {
         HWND owner = nullptr;
         BoxAnswerer answer([&](HWND box) {

@@ -60,8 +60,9 @@ void DeleteProgramKey()
     RegDeleteKeyA(HKEY_CURRENT_USER, VendorPath);
 }
 
-// The key holds the one subkey and nothing else, and the subkey holds nothing.
-void ExpectKeyWithEmptySubkey()
+// The key holds the one subkey and nothing else, and the subkey holds the values given: none, or
+// the page setup once the settings were saved.
+void ExpectKeyWithSubkey(DWORD subkeyValues)
 {
     KeyShape key = ShapeOf(KeyPath);
     EXPECT_TRUE(key.exists);
@@ -70,7 +71,7 @@ void ExpectKeyWithEmptySubkey()
     KeyShape subkey = ShapeOf(SubkeyPath);
     EXPECT_TRUE(subkey.exists);
     EXPECT_EQ(subkey.subkeys, 0u);
-    EXPECT_EQ(subkey.values, 0u);
+    EXPECT_EQ(subkey.values, subkeyValues);
 }
 
 class RegistrySettingsTest : public ::testing::Test {
@@ -113,7 +114,7 @@ TEST_F(RegistrySettingsTest, CancelAtTheFirstExitCreatesNothing)
     EXPECT_FALSE(Exists(KeyPath));
 }
 
-TEST_F(RegistrySettingsTest, OkCreatesTheKeyAndAnEmptySubkey)
+TEST_F(RegistrySettingsTest, OkCreatesTheKeyAndItsSubkeyWithThePageSetup)
 {
     BoxAnswerer answer(IDOK);
     StoreSettingsAtExit();
@@ -121,7 +122,7 @@ TEST_F(RegistrySettingsTest, OkCreatesTheKeyAndAnEmptySubkey)
     EXPECT_EQ(seen.caption, "Tessary");
     EXPECT_EQ(seen.text, QuestionText);
 
-    ExpectKeyWithEmptySubkey();
+    ExpectKeyWithSubkey(1);
 }
 
 TEST_F(RegistrySettingsTest, ALaterExitAsksNothingAndMakesAMissingSubkey)
@@ -132,7 +133,7 @@ TEST_F(RegistrySettingsTest, ALaterExitAsksNothingAndMakesAMissingSubkey)
     present.Seen();
     EXPECT_FALSE(present.Answered());
     EXPECT_TRUE(Exists(SubkeyPath));
-    EXPECT_EQ(ShapeOf(SubkeyPath).values, 0u);
+    EXPECT_EQ(ShapeOf(SubkeyPath).values, 1u);
 
     ASSERT_EQ(RegDeleteKeyA(HKEY_CURRENT_USER, SubkeyPath), ERROR_SUCCESS);
     BoxAnswerer removed(IDCANCEL);
@@ -141,7 +142,7 @@ TEST_F(RegistrySettingsTest, ALaterExitAsksNothingAndMakesAMissingSubkey)
     EXPECT_FALSE(removed.Answered());
     KeyShape subkey = ShapeOf(SubkeyPath);
     EXPECT_TRUE(subkey.exists);
-    EXPECT_EQ(subkey.values, 0u);
+    EXPECT_EQ(subkey.values, 1u);
     EXPECT_EQ(ShapeOf(KeyPath).subkeys, 1u);
 }
 
@@ -166,7 +167,7 @@ TEST_F(RegistrySettingsTest, StartUpOnlyLooksAndAsksNothing)
     OpenSettingsAtStart();
     both.Seen();
     EXPECT_FALSE(both.Answered());
-    ExpectKeyWithEmptySubkey();
+    ExpectKeyWithSubkey(0);
 }
 
 TEST_F(RegistrySettingsTest, TheRecordOpensAndClosesItsSubkey)
@@ -181,5 +182,5 @@ TEST_F(RegistrySettingsTest, TheRecordOpensAndClosesItsSubkey)
     EXPECT_TRUE(View.SaveSettings(key)) << "an existing subkey is opened";
     EXPECT_TRUE(View.LoadSettings(key));
     RegCloseKey(key);
-    EXPECT_EQ(ShapeOf(SubkeyPath).values, 0u);
+    EXPECT_EQ(ShapeOf(SubkeyPath).values, 1u);
 }

@@ -148,7 +148,7 @@ LRESULT Items(HWND dialog, int id)
     return SendDlgItemMessageA(dialog, id, CB_GETCOUNT, 0, 0);
 }
 
-const int ProgramDialogs[] = {IDD_DOCUMENT_INFO, IDD_COMMON_SETTINGS, IDD_TYPE_SETTINGS, IDD_GO_TO_LINE};
+const int ProgramDialogs[] = {IDD_DOCUMENT_INFO, IDD_COMMON_SETTINGS, IDD_TYPE_SETTINGS, IDD_GO_TO_LINE, IDD_PRINTING};
 
 }
 

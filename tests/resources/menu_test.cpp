@@ -140,8 +140,28 @@ TEST(MenuResource, EachCommandIsOfferedOnceAndStartsEnabledWithNoWrapChecked)
     }
     for (UINT id : {CMD_NEW, CMD_OPEN, CMD_CLOSE_AND_OPEN, CMD_SAVE, CMD_SAVE_AS, CMD_EXIT, CMD_NO_WRAP,
                     CMD_WRAP_AT_WINDOW, CMD_WRAP_AT_COLUMNS, CMD_DOCUMENT_INFO, CMD_COMMON_SETTINGS, CMD_VERSION,
-                    CMD_FIND, CMD_FIND_NEXT, CMD_FIND_PREVIOUS, CMD_REPLACE, CMD_GO_TO_LINE})
+                    CMD_FIND, CMD_FIND_NEXT, CMD_FIND_PREVIOUS, CMD_REPLACE, CMD_GO_TO_LINE, CMD_PAGE_SETUP,
+                    CMD_PRINT})
         EXPECT_EQ(seen.count(id), 1u) << "the program runs " << id << " but the menu does not offer it";
+    DestroyMenu(menu);
+}
+
+// Page setup opens its dialog from the item just above Print, with nothing between them.
+TEST(MenuResource, PageSetupStandsJustAbovePrint)
+{
+    HMENU menu = LoadProgramMenu();
+    ASSERT_NE(menu, nullptr);
+    HMENU file = GetSubMenu(menu, 0);
+    int print = -1;
+    for (int i = 0; i < GetMenuItemCount(file); ++i) {
+        if (GetMenuItemID(file, i) == CMD_PRINT)
+            print = i;
+    }
+    ASSERT_GT(print, 0);
+    EXPECT_EQ(GetMenuItemID(file, print - 1), static_cast<UINT>(CMD_PAGE_SETUP));
+    char text[64] = "";
+    GetMenuStringA(file, static_cast<UINT>(print - 1), text, sizeof text, MF_BYPOSITION);
+    EXPECT_STREQ(text, "\x83\x79\x81\x5b\x83\x57\x90\xdd\x92\xe8(&U)...");
     DestroyMenu(menu);
 }
 
