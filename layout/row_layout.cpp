@@ -279,7 +279,7 @@ bool RowWalk::Run(int end, int maxX)
 
 int RowHeight()
 {
-    return 2 * CellWidth;
+    return CellHeight;
 }
 
 int ViewOriginX()
