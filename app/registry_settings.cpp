@@ -181,5 +181,10 @@ void ShowInSavedPlacement(HWND window, int showCommand)
         place.showCmd = SW_SHOWMAXIMIZED;
     else
         place.showCmd = static_cast<UINT>(showCommand == SW_SHOWDEFAULT ? SW_SHOWNORMAL : showCommand);
+    // Wine gives a window made with CW_USEDEFAULT its default size when it is first shown, over
+    // the placement: the window is put in its normal place while still hidden, then shown.
+    const RECT& normal = Placement.rcNormalPosition;
+    SetWindowPos(window, nullptr, normal.left, normal.top, normal.right - normal.left, normal.bottom - normal.top,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
     SetWindowPlacement(window, &place);
 }

@@ -551,7 +551,7 @@ TEST_P(RowLayoutInCells, CharactersTabsAndWrappingAreCountedInCellsAndRows)
     EXPECT_EQ(Cell(11), "2,1");
     EXPECT_EQ(Cell(12), "3,1");
     EXPECT_EQ(Hit(0, 1, 1), 9);
-    EXPECT_EQ(Hit(1, c - 1, 1), 11) << "the nearer end of the wide character";
+    EXPECT_EQ(Hit(2, 0, 1), 11) << "the wide character's far end";
 
     // Tabs of eight cells.
     TabWidth = 8;
@@ -571,13 +571,14 @@ TEST_P(RowLayoutInCells, CharactersTabsAndWrappingAreCountedInCellsAndRows)
     EXPECT_EQ(Cell(6), "1,1");
     EXPECT_EQ(Cell(9), "4,1");
 
-    // Rows are counted down to the bottom of the rectangle given in pixels.
+    // Rows are counted down to the bottom of the rectangle given in pixels: one more once a row
+    // starts above it.
     Line(1, "0123456789");
     rect.right = 30 * c;
-    rect.bottom = 3 * RowHeight() + 1;
+    rect.bottom = 2 * RowHeight() + 1;
     MeasureLine(*line, rect);
     EXPECT_EQ(line->rowCount, 4);
-    rect.bottom = 3 * RowHeight();
+    rect.bottom = 2 * RowHeight();
     MeasureLine(*line, rect);
     EXPECT_EQ(line->rowCount, 3);
 }
