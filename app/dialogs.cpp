@@ -1,7 +1,11 @@
 #include "app/dialogs.h"
+#include "app/registry_settings.h"
+#include "app/view_settings.h"
 #include "document/document_lock.h"
 #include "document/editor_record.h"
 #include "document/text_line.h"
+#include "layout/paint_view.h"
+#include "platform/win32_hooks.h"
 #include "resources/resource_ids.h"
 #include "resources/version.h"
 
@@ -79,23 +83,216 @@ void DocumentInfoCommand(HWND dialog, int id)
         EndDialog(dialog, 2);
 }
 
-// The lists get their choices but no selection, and the fields stay empty: the dialog does not
-// show the current settings.
+// What the settings dialog holds while it is open: the settings as the user has set them so far,
+// and the sample's font. The dialog is modal, so there is one at a time.
+StoredSettings Pending;
+HFONT SampleFont = nullptr;
+
+const char* const SettingsLineEndingNames[] = {"自動", "CR+LF", "CR", "LF"};
+COLORREF CustomColors[16];
+
+void MakeSampleFont(HWND dialog)
+{
+    if (SampleFont != nullptr)
+        DeleteObject(SampleFont);
+    LOGFONTA font;
+    std::memset(&font, 0, sizeof font);
+    font.lfHeight = FontHeightAt(Pending.fontPoints, WindowDpi(dialog));
+    font.lfCharSet = SHIFTJIS_CHARSET;
+    font.lfPitchAndFamily = FIXED_PITCH | FF_MODERN;
+    std::strncpy(font.lfFaceName, Pending.fontFace, sizeof font.lfFaceName - 1);
+    SampleFont = CreateFontIndirectA(&font);
+    InvalidateRect(GetDlgItem(dialog, IDC_FONT_SAMPLE), nullptr, TRUE);
+}
+
+void CheckWrapButton(HWND dialog, int wrapMode)
+{
+    int checked = wrapMode < 0 ? IDC_NO_WRAP : wrapMode == 0 ? IDC_WRAP_AT_WINDOW : IDC_WRAP_AT_COLUMNS;
+    CheckRadioButton(dialog, IDC_NO_WRAP, IDC_WRAP_AT_COLUMNS, checked);
+}
+
 void InitCommonSettings(HWND dialog, HWND focus)
 {
-    AddString(dialog, IDC_DEFAULT_CHARACTER_CODE, "Shift-JIS");
-    AddString(dialog, IDC_DEFAULT_LINE_ENDING, "自動");
-    for (const char* name : LineEndingNames)
+    Pending = CurrentSettings();
+    for (const char* name : SettingsLineEndingNames)
         AddString(dialog, IDC_DEFAULT_LINE_ENDING, name);
+    SelectItem(dialog, IDC_DEFAULT_LINE_ENDING, Pending.lineEnding);
+    for (int code = 0; code < TextCodeCount; ++code)
+        AddString(dialog, IDC_DEFAULT_CHARACTER_CODE, TextCodeName(static_cast<TextCode>(code)));
+    SelectItem(dialog, IDC_DEFAULT_CHARACTER_CODE, Pending.code);
+    CheckWrapButton(dialog, Pending.wrapMode);
+    SetDlgItemInt(dialog, IDC_WRAP_COLUMNS, static_cast<UINT>(Pending.wrapColumns), FALSE);
+    SetDlgItemInt(dialog, IDC_TAB_WIDTH, static_cast<UINT>(Pending.tabWidth), FALSE);
+    MakeSampleFont(dialog);
     SetFocus(focus);
+}
+
+// The sample text in the chosen font and colours, on the chosen background.
+void DrawSample(const DRAWITEMSTRUCT& item)
+{
+    HBRUSH back = CreateSolidBrush(Pending.backColor);
+    FillRect(item.hDC, &item.rcItem, back);
+    DeleteObject(back);
+    char text[64] = "";
+    GetWindowTextA(item.hwndItem, text, sizeof text);
+    HGDIOBJ previous = SelectObject(item.hDC, SampleFont);
+    SetTextColor(item.hDC, Pending.textColor);
+    SetBkMode(item.hDC, TRANSPARENT);
+    RECT rect = item.rcItem;
+    DrawTextA(item.hDC, text, -1, &rect, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+    SelectObject(item.hDC, previous);
+}
+
+uint32_t* ColorOf(int id)
+{
+    switch (id) {
+    case IDC_TEXT_COLOR: return &Pending.textColor;
+    case IDC_BACK_COLOR: return &Pending.backColor;
+    case IDC_COMMENT_COLOR: return &Pending.commentColor;
+    case IDC_KEYWORD_COLOR: return &Pending.keywordColor;
+    }
+    return nullptr;
+}
+
+// A colour button: a push button's frame, a swatch of its colour at the left and its label.
+void DrawColorButton(const DRAWITEMSTRUCT& item, COLORREF color)
+{
+    RECT rect = item.rcItem;
+    UINT state = DFCS_BUTTONPUSH | ((item.itemState & ODS_SELECTED) != 0 ? DFCS_PUSHED : 0);
+    DrawFrameControl(item.hDC, &rect, DFC_BUTTON, state);
+    int inset = (rect.bottom - rect.top) / 4;
+    RECT swatch = {rect.left + inset, rect.top + inset, rect.left + inset + 2 * (rect.bottom - rect.top - 2 * inset),
+                   rect.bottom - inset};
+    HBRUSH brush = CreateSolidBrush(color);
+    FillRect(item.hDC, &swatch, brush);
+    DeleteObject(brush);
+    FrameRect(item.hDC, &swatch, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+    char text[64] = "";
+    GetWindowTextA(item.hwndItem, text, sizeof text);
+    RECT label = {swatch.right + inset, rect.top, rect.right - inset, rect.bottom};
+    SetBkMode(item.hDC, TRANSPARENT);
+    SetTextColor(item.hDC, GetSysColor(COLOR_BTNTEXT));
+    DrawTextA(item.hDC, text, -1, &label, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+    if ((item.itemState & ODS_FOCUS) != 0) {
+        RECT focus = {rect.left + 3, rect.top + 3, rect.right - 3, rect.bottom - 3};
+        DrawFocusRect(item.hDC, &focus);
+    }
+}
+
+void DrawSettingsItem(const DRAWITEMSTRUCT& item)
+{
+    if (item.CtlID == IDC_FONT_SAMPLE)
+        DrawSample(item);
+    else if (uint32_t* color = ColorOf(static_cast<int>(item.CtlID)))
+        DrawColorButton(item, *color);
+}
+
+void ChooseSettingsFont(HWND dialog)
+{
+    LOGFONTA font;
+    std::memset(&font, 0, sizeof font);
+    font.lfHeight = FontHeightAt(Pending.fontPoints, WindowDpi(dialog));
+    font.lfCharSet = SHIFTJIS_CHARSET;
+    std::strncpy(font.lfFaceName, Pending.fontFace, sizeof font.lfFaceName - 1);
+    CHOOSEFONTA choice;
+    std::memset(&choice, 0, sizeof choice);
+    choice.lStructSize = sizeof choice;
+    choice.hwndOwner = dialog;
+    choice.lpLogFont = &font;
+    choice.Flags = CF_SCREENFONTS | CF_FIXEDPITCHONLY | CF_INITTOLOGFONTSTRUCT | CF_LIMITSIZE | CF_NOVERTFONTS;
+    choice.nSizeMin = MinFontPoints;
+    choice.nSizeMax = MaxFontPoints;
+    if (!ChooseFontCall(&choice) || font.lfFaceName[0] == 0)
+        return;
+    font.lfFaceName[sizeof font.lfFaceName - 1] = 0;
+    std::strncpy(Pending.fontFace, font.lfFaceName, sizeof Pending.fontFace - 1);
+    Pending.fontFace[sizeof Pending.fontFace - 1] = 0;
+    // The chooser gives tenths of a point.
+    int points = (choice.iPointSize + 5) / 10;
+    Pending.fontPoints = points < MinFontPoints ? MinFontPoints : points > MaxFontPoints ? MaxFontPoints : points;
+    MakeSampleFont(dialog);
+}
+
+void ChooseSettingsColor(HWND dialog, int id)
+{
+    uint32_t* color = ColorOf(id);
+    CHOOSECOLORA choice;
+    std::memset(&choice, 0, sizeof choice);
+    choice.lStructSize = sizeof choice;
+    choice.hwndOwner = dialog;
+    choice.rgbResult = *color;
+    choice.lpCustColors = CustomColors;
+    choice.Flags = CC_RGBINIT | CC_FULLOPEN;
+    if (!ChooseColorCall(&choice))
+        return;
+    *color = choice.rgbResult & 0xFFFFFF;
+    InvalidateRect(GetDlgItem(dialog, id), nullptr, TRUE);
+    InvalidateRect(GetDlgItem(dialog, IDC_FONT_SAMPLE), nullptr, TRUE);
+}
+
+// A number field within [min, max]; otherwise the user is told the range, and the field gets the
+// focus with its text selected.
+bool ReadField(HWND dialog, int id, int min, int max, const char* what, int* value)
+{
+    BOOL translated = FALSE;
+    int number = static_cast<int>(GetDlgItemInt(dialog, id, &translated, TRUE));
+    if (translated && number >= min && number <= max) {
+        *value = number;
+        return true;
+    }
+    char message[128];
+    std::snprintf(message, sizeof message, "%sは %d から %d の間で指定してください。", what, min, max);
+    MessageBoxA(dialog, message, "Tessary", MB_OK | MB_ICONEXCLAMATION);
+    HWND field = GetDlgItem(dialog, id);
+    SetFocus(field);
+    SendMessageA(field, EM_SETSEL, 0, -1);
+    return false;
+}
+
+void AcceptCommonSettings(HWND dialog)
+{
+    int tabWidth = 0;
+    int wrapColumns = 0;
+    if (!ReadField(dialog, IDC_TAB_WIDTH, MinTabWidth, MaxTabWidth, "タブ幅", &tabWidth) ||
+        !ReadField(dialog, IDC_WRAP_COLUMNS, MinWrapColumns, MaxWrapColumns, "折り返し文字数", &wrapColumns))
+        return;
+    Pending.tabWidth = tabWidth;
+    Pending.wrapColumns = wrapColumns;
+    if (IsDlgButtonChecked(dialog, IDC_WRAP_AT_COLUMNS) == BST_CHECKED)
+        Pending.wrapMode = wrapColumns;
+    else if (IsDlgButtonChecked(dialog, IDC_WRAP_AT_WINDOW) == BST_CHECKED)
+        Pending.wrapMode = 0;
+    else
+        Pending.wrapMode = -1;
+    LRESULT ending = SendDlgItemMessageA(dialog, IDC_DEFAULT_LINE_ENDING, CB_GETCURSEL, 0, 0);
+    if (ending >= 0 && ending <= 3)
+        Pending.lineEnding = static_cast<int>(ending);
+    LRESULT code = SendDlgItemMessageA(dialog, IDC_DEFAULT_CHARACTER_CODE, CB_GETCURSEL, 0, 0);
+    if (code >= 0 && code < TextCodeCount)
+        Pending.code = static_cast<TextCode>(code);
+    ApplySettings(Pending);
+    StoreSettingsNow();
+    EndDialog(dialog, 1);
 }
 
 void CommonSettingsCommand(HWND dialog, int id)
 {
-    if (id == IDOK)
-        EndDialog(dialog, 1);
-    else if (id == IDCANCEL)
-        EndDialog(dialog, 2);
+    switch (id) {
+    case IDOK: AcceptCommonSettings(dialog); break;
+    case IDCANCEL: EndDialog(dialog, 2); break;
+    case IDC_CHANGE_FONT: ChooseSettingsFont(dialog); break;
+    case IDC_TEXT_COLOR:
+    case IDC_BACK_COLOR:
+    case IDC_COMMENT_COLOR:
+    case IDC_KEYWORD_COLOR: ChooseSettingsColor(dialog, id); break;
+    }
+}
+
+void EndCommonSettings()
+{
+    if (SampleFont != nullptr)
+        DeleteObject(SampleFont);
+    SampleFont = nullptr;
 }
 
 }
@@ -113,7 +310,7 @@ INT_PTR CALLBACK DocInfoDialogProc(HWND dialog, UINT message, WPARAM wParam, LPA
     return FALSE;
 }
 
-INT_PTR CALLBACK SettingsDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM)
+INT_PTR CALLBACK SettingsDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
     case WM_INITDIALOG:
@@ -122,6 +319,12 @@ INT_PTR CALLBACK SettingsDialogProc(HWND dialog, UINT message, WPARAM wParam, LP
     case WM_COMMAND:
         CommonSettingsCommand(dialog, LOWORD(wParam));
         return TRUE;
+    case WM_DRAWITEM:
+        DrawSettingsItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+        return TRUE;
+    case WM_DESTROY:
+        EndCommonSettings();
+        return FALSE;
     }
     return FALSE;
 }

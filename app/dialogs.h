@@ -5,7 +5,8 @@
 
 // Dialog 136: shows the path and the text size, and sets SaveLineEnding on OK.
 INT_PTR CALLBACK DocInfoDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
-// Dialog 134: shows the settings' layout only; nothing in it is read or applied.
+// Dialog 134: shows the settings in force; OK applies what the user set and stores it when the
+// program's registry key exists, after checking the tab width and the wrap column's range.
 INT_PTR CALLBACK SettingsDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 
 void ShowDocumentInfo();

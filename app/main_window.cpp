@@ -10,6 +10,7 @@
 #include "app/load_status.h"
 #include "app/open_document.h"
 #include "app/print_document.h"
+#include "app/registry_settings.h"
 #include "app/document_commands.h"
 #include "document/editor_record.h"
 #include "platform/platform.h"
@@ -18,12 +19,35 @@
 #include "view/editing.h"
 #include "view/viewport.h"
 
+#include <windows.h>
+
 #include <commctrl.h>
 #include <shellapi.h>
+
+// Older MinGW headers lack the message of a DPI change.
+#ifndef WM_DPICHANGED
+#define WM_DPICHANGED 0x02E0
+#endif
 
 namespace {
 
 const char ClassName[] = "Tessary Application";
+
+void OnDestroy(HWND window)
+{
+    RememberWindowPlacement(window);
+    PostQuitMessage(0);
+}
+
+// The window moved to a monitor of another DPI: it takes the rectangle the system suggests, and
+// the font is made for the new DPI with the cells measured anew.
+void OnDpiChanged(HWND window, const RECT& suggested)
+{
+    SetWindowPos(window, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                 suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    if (View.hwnd != nullptr)
+        ApplyDisplayFont();
+}
 
 void OnActivate(WORD state)
 {
@@ -113,7 +137,8 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     }
     switch (message) {
     case WM_CREATE: CreateBars(window); return 0;
-    case WM_DESTROY: PostQuitMessage(0); return 0;
+    case WM_DESTROY: OnDestroy(window); return 0;
+    case WM_DPICHANGED: OnDpiChanged(window, *reinterpret_cast<const RECT*>(lParam)); return 0;
     case WM_SIZE: LayoutBars(LOWORD(lParam), HIWORD(lParam)); return 0;
     case WM_ACTIVATE: OnActivate(LOWORD(wParam)); return 0;
     case WM_NOTIFY: return OnNotify(window, wParam, reinterpret_cast<NMHDR*>(lParam));

@@ -56,7 +56,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand)
         return 0;
     CreateEditWindow(MainWindow);
     OpenArguments();
-    ShowWindow(MainWindow, showCommand);
+    ShowInSavedPlacement(MainWindow, showCommand);
     UpdateWindow(MainWindow);
     WPARAM exitCode = RunMessageLoop(accelerators);
     StoreSettingsAtExit();

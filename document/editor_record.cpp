@@ -1,4 +1,5 @@
 #include "document/editor_record.h"
+#include "document/stored_settings.h"
 #include "document/text_line.h"
 #include "platform/platform.h"
 
@@ -10,8 +11,9 @@ EditView::EditView()
     : hwnd(nullptr), firstLine(nullptr), path(), modified(false), code(CodeShiftJis), topLine(nullptr), topRow(0), topLineIndex(0),
       anchor(),
       clientWidth(0), clientHeight(0), hScroll(0), vScroll(0), maxLineWidth(0), totalRows(0),
-      overwrite(false), wrapColumns(0), font(nullptr), backBrush(nullptr), textBrush(nullptr),
-      textColor(0), backColor(0), commentColor(0), keywordColor(0)
+      overwrite(false), wrapColumns(DefaultSettings().wrapColumns), font(nullptr), backBrush(nullptr),
+      textBrush(nullptr), textColor(DefaultSettings().textColor), backColor(DefaultSettings().backColor),
+      commentColor(DefaultSettings().commentColor), keywordColor(DefaultSettings().keywordColor)
 {
 }
 
@@ -53,6 +55,9 @@ void DiscardLines(EditView& view)
 EditView View;
 
 int CellWidth = 7;
+int CellHeight = 14;
+char FontFace[FontFaceSize] = "FixedSys";
+int FontPoints = 10;
 int WrapMode = -1;
 int TabWidth = 4;
 char SaveLineEnding[4] = "\r\n";

@@ -4,6 +4,7 @@
 #include "document/undo_log.h"
 #include "platform/char_rule.h"
 #include "platform/handles.h"
+#include "document/stored_settings.h"
 
 class TextLine;
 
@@ -71,6 +72,7 @@ public:
     int maxLineWidth;
     int totalRows;
     bool overwrite;
+    // The column count that wrapping after columns uses; kept by the settings, not per document.
     int wrapColumns;
     Caret caret;
     // What Undo and Redo work through; emptied whenever a document replaces another.
@@ -93,7 +95,14 @@ public:
 
 extern EditView View;
 
+// A cell's width and a display row's height in pixels, from the metrics of the display font: a
+// single-byte character takes one cell, a double-byte one two.
 extern int CellWidth;
+extern int CellHeight;
+// The display font as the settings name it: its face and its size in points, which the view
+// turns into pixels at the window's DPI.
+extern char FontFace[FontFaceSize];
+extern int FontPoints;
 extern int WrapMode;
 extern int TabWidth;
 extern char SaveLineEnding[4];

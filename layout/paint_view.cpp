@@ -283,8 +283,11 @@ void MakeFont(HDC dc, int height, const char* face, COLORREF textColor, COLORREF
     LOGFONTA font;
     memset(&font, 0, sizeof font);
     font.lfHeight = height;
-    font.lfWidth = height / 2;
+    // A cell height in pixels asks for characters half as wide as the cell is high; a size in
+    // points takes the font's own width.
+    font.lfWidth = height > 0 ? height / 2 : 0;
     font.lfCharSet = SHIFTJIS_CHARSET;
+    font.lfPitchAndFamily = FIXED_PITCH | FF_MODERN;
     strncpy(font.lfFaceName, face, sizeof font.lfFaceName - 1);
 
     if (View.font != nullptr)
@@ -296,19 +299,52 @@ void MakeFont(HDC dc, int height, const char* face, COLORREF textColor, COLORREF
     HGDIOBJ previous = SelectObject(dc, View.font);
     GetTextMetricsA(dc, &metrics);
     SelectObject(dc, previous);
-    // Rows are two cells high, so an odd font height loses its last pixel row.
-    // A font whose metrics could not be had must still give cells a width: every position
-    // is divided by it.
-    CellWidth = (metrics.tmHeight + metrics.tmExternalLeading) / 2;
-    if (CellWidth < 1)
-        CellWidth = 1;
+    // A single-byte character is drawn in one cell and a double-byte one in two, whatever the
+    // font's own advance: the cell is the font's average width, the row its line height. A font
+    // whose metrics could not be had must still give cells a size: every position is divided by
+    // them.
+    CellWidth = metrics.tmAveCharWidth > 0 ? metrics.tmAveCharWidth : 1;
+    CellHeight = metrics.tmHeight + metrics.tmExternalLeading;
+    if (CellHeight < 1)
+        CellHeight = 1;
+    SetViewColors(textColor, backColor, commentColor, keywordColor);
+}
 
+void SetViewColors(COLORREF textColor, COLORREF backColor, COLORREF commentColor, COLORREF keywordColor)
+{
     ReplaceBrush(View.textBrush, textColor);
     View.textColor = textColor;
     ReplaceBrush(View.backBrush, backColor);
     View.backColor = backColor;
     View.commentColor = commentColor;
     View.keywordColor = keywordColor;
+}
+
+int FontHeightAt(int points, int dpi)
+{
+    return -MulDiv(points, dpi, 72);
+}
+
+int WindowDpi(HWND window)
+{
+    typedef UINT(WINAPI * DpiForWindow)(HWND);
+    static DpiForWindow dpiForWindow = reinterpret_cast<DpiForWindow>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("user32.dll"), "GetDpiForWindow")));
+    if (dpiForWindow != nullptr && window != nullptr) {
+        UINT dpi = dpiForWindow(window);
+        if (dpi > 0)
+            return static_cast<int>(dpi);
+    }
+    HDC screen = GetDC(nullptr);
+    int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+    return dpi > 0 ? dpi : 96;
+}
+
+void MakeSettingsFont(HDC dc, int dpi)
+{
+    MakeFont(dc, FontHeightAt(FontPoints, dpi), FontFace, View.textColor, View.backColor, View.commentColor,
+             View.keywordColor);
 }
 
 int PaintLine(const TextLine& line, HDC dc, COLORREF textColor, const LayoutRect& rect,

@@ -6,9 +6,18 @@
 class TextLine;
 
 // Makes View's font and both brushes anew (deleting the old ones), stores the four colours and
-// sets CellWidth from the font's metrics. The face name is cut to what a LOGFONT holds.
+// sets CellWidth and CellHeight from the font's metrics. height is a LOGFONT's: positive for the
+// cell, negative for the character. The face name is cut to what a LOGFONT holds.
 void MakeFont(HDC dc, int height, const char* face, COLORREF textColor, COLORREF backColor,
               COLORREF commentColor, COLORREF keywordColor);
+// MakeFont with the settings' face and size at the given DPI, and View's colours.
+void MakeSettingsFont(HDC dc, int dpi);
+// The four colours stored and both brushes made anew; nothing is measured.
+void SetViewColors(COLORREF textColor, COLORREF backColor, COLORREF commentColor, COLORREF keywordColor);
+// A LOGFONT height for a size in points at a DPI.
+int FontHeightAt(int points, int dpi);
+// The window's DPI where the system tells it per window, else the screen's.
+int WindowDpi(HWND window);
 
 // Draws the visible lines from topLine on, between BeginPaint and EndPaint, the selection (from
 // View.anchor to the caret) highlighted, and moves the system caret to where its position is

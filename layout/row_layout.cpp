@@ -286,7 +286,7 @@ bool RowWalk::Run(int end, int maxX)
 
 int RowHeight()
 {
-    return 2 * CellWidth;
+    return CellHeight;
 }
 
 int ViewOriginX()

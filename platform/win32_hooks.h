@@ -2,6 +2,7 @@
 // system can report but a test machine cannot provoke on demand.
 #pragma once
 #include <windows.h>
+#include <commdlg.h>
 
 // ReplaceFileA unless a test stands in for it.
 extern BOOL(WINAPI* ReplaceFileCall)(LPCSTR replaced, LPCSTR replacement, LPCSTR backup, DWORD flags,
@@ -9,3 +10,6 @@ extern BOOL(WINAPI* ReplaceFileCall)(LPCSTR replaced, LPCSTR replacement, LPCSTR
 // SetScrollInfo unless a test stands in for it: the edit view sets its scroll bars only through
 // this, so a test can count how often an edit makes it draw them.
 extern int(WINAPI* SetScrollInfoCall)(HWND window, int bar, LPCSCROLLINFO info, BOOL redraw);
+// The font and colour choosers of the settings dialog unless a test stands in for them.
+extern BOOL(WINAPI* ChooseFontCall)(LPCHOOSEFONTA choice);
+extern BOOL(WINAPI* ChooseColorCall)(LPCHOOSECOLORA choice);

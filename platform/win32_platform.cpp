@@ -46,6 +46,8 @@ unsigned __stdcall RunThread(void* start)
 
 BOOL(WINAPI* ReplaceFileCall)(LPCSTR, LPCSTR, LPCSTR, DWORD, LPVOID, LPVOID) = ReplaceFileA;
 int(WINAPI* SetScrollInfoCall)(HWND, int, LPCSCROLLINFO, BOOL) = SetScrollInfo;
+BOOL(WINAPI* ChooseFontCall)(LPCHOOSEFONTA) = ChooseFontA;
+BOOL(WINAPI* ChooseColorCall)(LPCHOOSECOLORA) = ChooseColorA;
 
 char* AllocBlock(int size)
 {

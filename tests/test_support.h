@@ -15,6 +15,7 @@
 
 #ifdef _WIN32
 #include "app/open_document.h"
+#include "layout/paint_view.h"
 #include "platform/win32_hooks.h"
 #include "view/viewport.h"
 #include <windows.h>
@@ -36,8 +37,13 @@ inline void ResetEditor()
     ReleaseViewResources(View);
     View = EditView();
     CellWidth = 7;
+    CellHeight = 14;
     WrapMode = -1;
     TabWidth = 4;
+    std::strcpy(FontFace, DefaultSettings().fontFace);
+    FontPoints = DefaultSettings().fontPoints;
+    DefaultCode = CodeShiftJis;
+    LineEndingSetting = 0;
     std::strcpy(SaveLineEnding, "\r\n");
     MainWindow = nullptr;
     MainMenu = nullptr;
@@ -56,10 +62,25 @@ inline void ResetEditor()
     StartProgram = nullptr;
     ReplaceFileCall = ReplaceFileA;
     SetScrollInfoCall = SetScrollInfo;
+    ChooseFontCall = ChooseFontA;
+    ChooseColorCall = ChooseColorA;
 #else
     ResetTestHooks();
 #endif
 }
+
+#ifdef _WIN32
+// The cell of 7 x 14 px that FixedSys at 14 px gives, for tests whose expectations are pixel
+// places in that cell rather than in the settings' font; the document is measured again in it.
+inline void UseCellsOf7By14()
+{
+    HDC dc = GetDC(View.hwnd);
+    MakeFont(dc, 14, "FixedSys", View.textColor, View.backColor, View.commentColor, View.keywordColor);
+    ReleaseDC(View.hwnd, dc);
+    if (View.hwnd != nullptr)
+        Relayout();
+}
+#endif
 
 // How file bytes become lines: LF, CR and CR LF each end one, a zero byte is kept as '*'. Every
 // reader of documents must give these lines.

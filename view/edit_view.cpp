@@ -300,6 +300,6 @@ void SetViewSize(int width, int height)
 
 void CaretCreate()
 {
-    CreateCaret(View.hwnd, nullptr, View.overwrite ? CellWidth : 1, 2 * CellWidth);
+    CreateCaret(View.hwnd, nullptr, View.overwrite ? CellWidth : 1, CellHeight);
     ShowCaret(View.hwnd);
 }

@@ -10,6 +10,7 @@
 #include "platform/win32_hooks.h"
 #include "view/caret_moves.h"
 #include "view/document_layout.h"
+#include "view/edit_view.h"
 #include "view/input_method.h"
 #include "view/editing.h"
 #include "view/selection.h"
@@ -148,9 +149,13 @@ void ShowEmptyDocument()
 void ResetView()
 {
     DocumentGuard guard;
-    HDC dc = GetDC(View.hwnd);
-    MakeFont(dc, 14, "FixedSys", RGB(0, 40, 0), RGB(240, 240, 255), RGB(0, 0, 255), RGB(0, 255, 0));
-    ReleaseDC(View.hwnd, dc);
+    // The font belongs to the settings, not to the document: it is made for the first document
+    // and then only when the settings or the DPI change.
+    if (View.font == nullptr) {
+        HDC dc = GetDC(View.hwnd);
+        MakeSettingsFont(dc, WindowDpi(View.hwnd));
+        ReleaseDC(View.hwnd, dc);
+    }
 
     View.topLine = View.firstLine;
     View.topLineIndex = 0;
@@ -160,7 +165,6 @@ void ResetView()
     View.anchor = CaretPlace();
     View.undo.Clear();
     View.modified = false;
-    View.wrapColumns = 80;
     if (DocumentShown != nullptr)
         DocumentShown();
 
@@ -184,6 +188,22 @@ void Relayout()
     InvalidateAll();
     if (CaretMoved != nullptr)
         CaretMoved();
+}
+
+void ApplyDisplayFont()
+{
+    {
+        DocumentGuard guard;
+        HDC dc = GetDC(View.hwnd);
+        MakeSettingsFont(dc, WindowDpi(View.hwnd));
+        ReleaseDC(View.hwnd, dc);
+        // The caret's size follows the cell's; the view makes it only while it has the focus.
+        if (HasWindow() && GetFocus() == View.hwnd) {
+            DestroyCaret();
+            CaretCreate();
+        }
+    }
+    Relayout();
 }
 
 void LayoutArrivedLines()

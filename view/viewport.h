@@ -17,8 +17,11 @@ extern void (*CaretMoved)();
 // document, and what New leaves. Without memory for the line the document has none, which
 // every key, paint and command allows for, and the user is told.
 void ShowEmptyDocument();
-// Makes the font, points the view and caret at the start of firstLine and measures the document.
+// Makes the font when none is made yet, points the view and caret at the start of firstLine and measures the document.
 void ResetView();
+// Makes the display font anew from the settings at the view's DPI, with the caret, and
+// measures the document again under its cells.
+void ApplyDisplayFont();
 // Re-measures every line, adds the row changes to the totals and sets both scroll bars.
 void Relayout();
 // While a load runs, measures the lines it added since the last measuring and sets the scroll

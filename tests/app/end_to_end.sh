@@ -213,6 +213,36 @@ else
   no_tessary_left || fail "the program did not end after the edit"
 fi
 
+# Settings across two runs: a wrap mode stored before the first run is taken at its start and
+# written back at its exit with the window's placement; a bad tab width stored before the second
+# gives its default, and the program starts as usual.
+subkey='HKCU\Software\Vandrel\Tessary\EditCtrl'
+reg_value() { # name: the value's data as reg prints it
+  "$root/scripts/wine-run" reg query "$subkey" /v "$1" 2>/dev/null | tr -d '\r' |
+    awk -v name="$1" '$1 == name { print $3 }'
+}
+run_persist() { # what: starts the program on persist.txt, checks its place, closes it
+  start "$(winpath "$work/persist.txt")"
+  main="$(window 'Tessary \[persist\.txt\]')"
+  if [ -z "$main" ]; then
+    fail "$1: persist.txt not shown"
+    return
+  fi
+  sleep 1
+  click_close_box "$main"
+  gone "$main" || fail "$1: the window did not close"
+  no_tessary_left || fail "$1: the program did not end"
+}
+printf 'persist' >"$work/persist.txt"
+"$root/scripts/wine-run" reg add "$subkey" /v WrapMode /t REG_DWORD /d 1 /f >/dev/null 2>&1
+run_persist "the first run"
+check_eq "the wrap read at start is written again" "0x1" "$(reg_value WrapMode)"
+[ -n "$(reg_value WindowPlacement)" ] && echo "ok: a placement is written" || fail "no placement written"
+"$root/scripts/wine-run" reg add "$subkey" /v TabWidth /t REG_SZ /d abc /f >/dev/null 2>&1
+run_persist "the second run, with a bad tab width"
+check_eq "the wrap came back and is written again" "0x1" "$(reg_value WrapMode)"
+check_eq "the bad tab width became the default" "0x4" "$(reg_value TabWidth)"
+
 "$root/scripts/wine-run" reg delete 'HKCU\Software\Vandrel\Tessary' /f >/dev/null 2>&1 || true
 if [ "$failures" -gt 0 ]; then
   # What Wine said of the program (a crash, say) is the first clue to a failed check.

@@ -33,6 +33,7 @@ protected:
         ASSERT_TRUE(CreateMainWindow());
         CreateEditWindow(MainWindow);
         ASSERT_NE(View.hwnd, nullptr);
+        UseCellsOf7By14();
         SetWindowPos(MainWindow, nullptr, 0, 0, 640, 480, SWP_NOZORDER);
         ShowWindow(MainWindow, SW_SHOW);
         UpdateWindow(MainWindow);

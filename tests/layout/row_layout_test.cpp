@@ -480,3 +480,111 @@ TEST_F(RowLayout, WhereALongLineWasLastWalkedHoldsOnlyUntilItsBytesChange)
         EXPECT_EQ(MeasureLine(*line, rect).extent, stepwise.extent);
     }
 }
+
+namespace {
+
+struct CellSize {
+    int width;
+    int height;
+};
+
+// The rules above again, written in cells and rows, for cells of other sizes than 7 x 14: nothing
+// in the walk may assume one, nor that a row is two cells high.
+class RowLayoutInCells : public ::testing::TestWithParam<CellSize> {
+protected:
+    void SetUp() override
+    {
+        ResetEditor();
+        CellWidth = GetParam().width;
+        CellHeight = GetParam().height;
+        View.clientWidth = 30 * CellWidth;
+    }
+
+    void TearDown() override
+    {
+        DestroyLines(line);
+        ResetEditor();
+    }
+
+    void Line(int wrapMode, const std::string& bytes)
+    {
+        WrapMode = wrapMode;
+        DestroyLines(line);
+        line = MakeLines({bytes});
+    }
+
+    // Where pos lies, in whole cells and rows; a point between cells shows as -1.
+    std::string Cell(int pos)
+    {
+        LayoutPoint point = PosToPoint(*line, pos);
+        int column = point.x % CellWidth == 0 ? point.x / CellWidth : -1;
+        int row = point.y % RowHeight() == 0 ? point.y / RowHeight() : -1;
+        return std::to_string(column) + "," + std::to_string(row);
+    }
+
+    int Hit(int column, int pixels, int row) { return PointToPos(*line, column * CellWidth + pixels, row * RowHeight()); }
+
+    TextLine* line = nullptr;
+};
+
+}
+
+TEST_P(RowLayoutInCells, CharactersTabsAndWrappingAreCountedInCellsAndRows)
+{
+    const int c = CellWidth;
+    ASSERT_EQ(RowHeight(), CellHeight);
+
+    Line(10, "abc\tdefghijk");
+    LayoutRect rect = {0, 0, 30 * c, 1000 * RowHeight()};
+    LineMeasure measure = MeasureLine(*line, rect);
+    EXPECT_EQ(measure.extent, 10 * c);
+    EXPECT_EQ(line->rowCount, 2);
+    EXPECT_EQ(Cell(3), "3,0");
+    EXPECT_EQ(Cell(4), "4,0") << "the tab runs to the stop after four cells";
+    EXPECT_EQ(Cell(11), "1,1");
+    EXPECT_EQ(Hit(1, 0, 1), 11);
+    EXPECT_EQ(Hit(3, c / 2 - (c % 2 == 0 ? 1 : 0), 0), 3) << "the left half of the tab";
+
+    // A double-byte character takes two cells and goes to the next row whole.
+    Line(10, "abcdefghi\x82\xa0z");
+    EXPECT_EQ(Cell(9), "9,0");
+    EXPECT_EQ(Cell(11), "2,1");
+    EXPECT_EQ(Cell(12), "3,1");
+    EXPECT_EQ(Hit(0, 1, 1), 9);
+    EXPECT_EQ(Hit(2, 0, 1), 11) << "the wide character's far end";
+
+    // Tabs of eight cells.
+    TabWidth = 8;
+    Line(-1, "ab\tc\x95\x5c\td");
+    EXPECT_EQ(Cell(3), "8,0");
+    EXPECT_EQ(Cell(6), "11,0");
+    EXPECT_EQ(Cell(7), "16,0");
+    EXPECT_EQ(Cell(8), "17,0");
+
+    // At the window's edge: a row holds as many whole cells as fit in the width.
+    View.clientWidth = 5 * c + c / 2;
+    Line(0, "abcdefg\x82\xa0");
+    rect.right = View.clientWidth;
+    MeasureLine(*line, rect);
+    EXPECT_EQ(line->rowCount, 2);
+    EXPECT_EQ(Cell(5), "5,0");
+    EXPECT_EQ(Cell(6), "1,1");
+    EXPECT_EQ(Cell(9), "4,1");
+
+    // Rows are counted down to the bottom of the rectangle given in pixels: one more once a row
+    // starts above it.
+    Line(1, "0123456789");
+    rect.right = 30 * c;
+    rect.bottom = 2 * RowHeight() + 1;
+    MeasureLine(*line, rect);
+    EXPECT_EQ(line->rowCount, 4);
+    rect.bottom = 2 * RowHeight();
+    MeasureLine(*line, rect);
+    EXPECT_EQ(line->rowCount, 3);
+}
+
+INSTANTIATE_TEST_SUITE_P(CellSizes, RowLayoutInCells,
+                         ::testing::Values(CellSize{7, 14}, CellSize{9, 19}, CellSize{6, 13}, CellSize{12, 16}),
+                         [](const ::testing::TestParamInfo<CellSize>& info) {
+                             return std::to_string(info.param.width) + "x" + std::to_string(info.param.height);
+                         });

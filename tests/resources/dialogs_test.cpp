@@ -201,7 +201,9 @@ TEST(DialogResources, TheProgramsProceduresFindTheirControls)
         CreateDialogParamA(AppInstance, MAKEINTRESOURCEA(IDD_COMMON_SETTINGS), nullptr, SettingsDialogProc, 0);
     ASSERT_NE(settings, nullptr);
     EXPECT_EQ(Items(settings, IDC_DEFAULT_LINE_ENDING), 4);
-    EXPECT_EQ(Items(settings, IDC_DEFAULT_CHARACTER_CODE), 1);
+    EXPECT_EQ(Items(settings, IDC_DEFAULT_CHARACTER_CODE), TextCodeCount);
+    for (int color : {IDC_TEXT_COLOR, IDC_BACK_COLOR, IDC_COMMENT_COLOR, IDC_KEYWORD_COLOR})
+        EXPECT_EQ(GetWindowLongPtrA(GetDlgItem(settings, color), GWL_STYLE) & BS_TYPEMASK, BS_OWNERDRAW) << color;
     for (int radio : {IDC_NO_WRAP, IDC_WRAP_AT_WINDOW, IDC_WRAP_AT_COLUMNS})
         EXPECT_EQ(GetWindowLongPtrA(GetDlgItem(settings, radio), GWL_STYLE) & BS_TYPEMASK, BS_AUTORADIOBUTTON)
             << radio;

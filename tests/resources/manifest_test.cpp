@@ -24,14 +24,15 @@ bool Holds(const std::string& text, const char* part)
 
 }
 
-TEST(ManifestResource, DeclaresTheInvokersRightsAndNothingThatChangesTheLook)
+TEST(ManifestResource, DeclaresTheInvokersRightsAndPerMonitorDpiAwarenessWithoutVisualStyles)
 {
     const std::string manifest = ManifestText();
     ASSERT_FALSE(manifest.empty()) << "no manifest resource";
     EXPECT_TRUE(Holds(manifest, "<requestedExecutionLevel level=\"asInvoker\"")) << manifest;
     EXPECT_FALSE(Holds(manifest, "Microsoft.Windows.Common-Controls")) << "visual styles";
-    EXPECT_FALSE(Holds(manifest, "dpiAware")) << "DPI awareness";
-    EXPECT_FALSE(Holds(manifest, "dpiAwareness")) << "DPI awareness";
+    // The newer element for Windows 10 and later, the older one for Windows 8.1.
+    EXPECT_TRUE(Holds(manifest, ">PerMonitorV2, PerMonitor</dpiAwareness>")) << manifest;
+    EXPECT_TRUE(Holds(manifest, ">true/pm</dpiAware>")) << manifest;
 }
 
 // Windows refuses to start a program whose manifest it cannot read, so the manifest must make an

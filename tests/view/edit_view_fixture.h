@@ -29,7 +29,9 @@ protected:
                    TRUE);
         ASSERT_EQ(View.clientWidth, 300);
         ASSERT_EQ(View.clientHeight, 200);
+        UseCellsOf7By14();
         ASSERT_EQ(CellWidth, 7);
+        ASSERT_EQ(CellHeight, 14);
         SendMessageA(View.hwnd, WM_SETFOCUS, 0, 0);
     }
 

@@ -30,6 +30,7 @@ protected:
                    200 + GetSystemMetrics(SM_CYHSCROLL), TRUE);
         ASSERT_EQ(View.clientWidth, 300);
         ASSERT_EQ(View.clientHeight, 200);
+        UseCellsOf7By14();
         ASSERT_EQ(CellWidth, 7);
     }
 

@@ -47,6 +47,7 @@ protected:
         View.hwnd = window;
         View.clientWidth = 100;
         View.clientHeight = 100;
+        UseCellsOf7By14();
         ShownCount = 0;
         DocumentShown = CountShown;
     }
@@ -124,7 +125,7 @@ TEST_F(Viewport, ResettingShowsTheStartOfTheNewDocumentAndSetsBothBars)
     EXPECT_EQ(View.caret.pos, 0);
     EXPECT_EQ(View.caret.x, 35) << "the desired column survives a reset";
     EXPECT_FALSE(View.modified);
-    EXPECT_EQ(View.wrapColumns, 80);
+    EXPECT_EQ(View.wrapColumns, 5) << "the wrap column is the settings', not the document's";
     EXPECT_EQ(View.topRow, 1);
     EXPECT_EQ(View.hScroll, 0);
     EXPECT_EQ(View.vScroll, 0);
