@@ -1,4 +1,5 @@
 #include "view/char_input.h"
+#include "document/char_convert.h"
 #include "document/editor_record.h"
 #include "document/text_line.h"
 #include "layout/row_layout.h"
@@ -11,6 +12,7 @@
 #include <string>
 
 void (*DocumentChanged)() = nullptr;
+void (*TypedCharactersReplaced)(int count) = nullptr;
 
 namespace {
 
@@ -110,6 +112,28 @@ bool TypeInputMethodCharacter(unsigned code, unsigned long* error)
         return TypeByte(trail, error);
     char pair[2] = {static_cast<char>(lead), static_cast<char>(trail)};
     return TypeAnsiCharacter(pair, 2, error);
+}
+
+bool DocumentHolds(unsigned long codePoint)
+{
+    char held[4];
+    return codePoint < 0x80 || EncodeHeld(View.code, codePoint, held) > 0;
+}
+
+bool TypeCharacter(unsigned long codePoint, bool* unheld, unsigned long* error)
+{
+    *error = 0;
+    *unheld = false;
+    DropPendingLeadByte();
+    if (codePoint < 0x80)
+        return TypeByte(static_cast<unsigned char>(codePoint), error);
+    char held[4];
+    int length = EncodeHeld(View.code, codePoint, held);
+    if (length == 0) {
+        *unheld = true;
+        return true;
+    }
+    return InsertText(held, length, error);
 }
 
 void DropPendingLeadByte()
