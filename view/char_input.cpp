@@ -17,6 +17,7 @@ void (*TypedCharactersReplaced)(int count) = nullptr;
 namespace {
 
 int PendingLead = -1;
+unsigned PendingHigh = 0;
 
 bool HasBreak(const char* bytes, int count)
 {
@@ -124,7 +125,7 @@ bool TypeCharacter(unsigned long codePoint, bool* unheld, unsigned long* error)
 {
     *error = 0;
     *unheld = false;
-    DropPendingLeadByte();
+    PendingLead = -1;
     if (codePoint < 0x80)
         return TypeByte(static_cast<unsigned char>(codePoint), error);
     char held[4];
@@ -136,7 +137,26 @@ bool TypeCharacter(unsigned long codePoint, bool* unheld, unsigned long* error)
     return InsertText(held, length, error);
 }
 
+bool CharacterFromUnit(unsigned unit, unsigned long* codePoint)
+{
+    if (unit >= 0xD800 && unit < 0xDC00) {
+        PendingHigh = unit;
+        return false;
+    }
+    unsigned high = PendingHigh;
+    PendingHigh = 0;
+    if (unit >= 0xDC00 && unit < 0xE000) {
+        if (high == 0)
+            return false;
+        *codePoint = 0x10000 + ((static_cast<unsigned long>(high) - 0xD800) << 10) + (unit - 0xDC00);
+        return true;
+    }
+    *codePoint = unit;
+    return true;
+}
+
 void DropPendingLeadByte()
 {
     PendingLead = -1;
+    PendingHigh = 0;
 }

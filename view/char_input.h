@@ -38,5 +38,11 @@ bool DocumentHolds(unsigned long codePoint);
 // them. Null until the application sets it.
 extern void (*TypedCharactersReplaced)(int count);
 
-// Forgets a lead byte still waiting (the caret moved, the window lost the focus).
+// A UTF-16 unit of a character message of the Unicode window: true, with the character in
+// *codePoint, once one is complete. The first half of a pair waits for its second; a second half
+// without its first is dropped.
+bool CharacterFromUnit(unsigned unit, unsigned long* codePoint);
+
+// Forgets a lead byte or the first half of a pair still waiting (the caret moved, the window lost
+// the focus).
 void DropPendingLeadByte();

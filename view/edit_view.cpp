@@ -164,9 +164,6 @@ void OnChar(unsigned char b)
         EditAndReport(TypeByte, b);
 }
 
-// The first half of a character beyond the 16-bit range, waiting for its second.
-wchar_t PendingHigh = 0;
-
 // Asks whether the document is to become UTF-8, so that a character its code lacks can be typed.
 bool AskToConvert(int unheld)
 {
@@ -240,18 +237,9 @@ void TypeCharacters(const std::vector<unsigned long>& characters)
 // pair comes as two messages and is typed once both have come.
 void OnUnicodeChar(WPARAM unit)
 {
-    wchar_t u = static_cast<wchar_t>(unit);
-    if (u >= 0xD800 && u < 0xDC00) {
-        PendingHigh = u;
+    unsigned long c;
+    if (!CharacterFromUnit(static_cast<unsigned>(unit & 0xFFFF), &c))
         return;
-    }
-    unsigned long c = u;
-    if (u >= 0xDC00 && u < 0xE000) {
-        if (PendingHigh == 0)
-            return;
-        c = 0x10000 + ((static_cast<unsigned long>(PendingHigh) - 0xD800) << 10) + (u - 0xDC00);
-    }
-    PendingHigh = 0;
     if (c < 0x80) {
         OnChar(static_cast<unsigned char>(c));
         return;
@@ -412,7 +400,7 @@ LRESULT CALLBACK EditViewProc(HWND window, UINT message, WPARAM wParam, LPARAM l
     case WM_LBUTTONUP: MouseUp(); return 0;
     case WM_CAPTURECHANGED: DragEnded(); return 0;
     case WM_TIMER: DragTimerTick(wParam); return 0;
-    case WM_IME_CHAR: DropPendingLeadByte(); OnUnicodeChar(wParam); return 0;
+    case WM_IME_CHAR: OnUnicodeChar(wParam); return 0;
     case WM_IME_COMPOSITION:
         if (OnComposition(window, lParam))
             return 0;
