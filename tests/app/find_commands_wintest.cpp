@@ -314,7 +314,7 @@ TEST_F(FindCommandsTest, DuringALoadFindSearchesTheLinesReadAndReplaceWaits)
 
 TEST_F(FindCommandsTest, AUtf8DocumentIsSearchedAndReplacedInItsOwnCode)
 {
-    // あい Cat / 𠮷あ: the selection's UTF-8 becomes the pattern, and back.
+    // A line with a character of four bytes: the selection's UTF-8 becomes the pattern.
     Open({"\xe3\x81\x82\xe3\x81\x84 Cat", "\xf0\xa0\xae\xb7\xe3\x81\x82"});
     {
         DocumentGuard guard;
@@ -328,7 +328,7 @@ TEST_F(FindCommandsTest, AUtf8DocumentIsSearchedAndReplacedInItsOwnCode)
     GetDlgItemTextW(dialog, edt1, field, 16);
     EXPECT_EQ(std::wstring(field), L"\x3042");
     Press(dialog, IDOK);
-    EXPECT_EQ(Selection(), "1:4-1:7") << "the next あ after the selection, past 𠮷";
+    EXPECT_EQ(Selection(), "1:4-1:7") << "the next match after the selection, past the four-byte character";
     SetDlgItemTextW(dialog, edt2, L"\x30A2");
     EXPECT_EQ(PressForBox(dialog, psh2), "「\x82\xa0」を 2 か所置換しました。");
     EXPECT_EQ(LinesOf(View.firstLine),
