@@ -186,8 +186,6 @@ bool AskToConvert(int unheld)
     return MessageBoxA(owner, text, "Tessary", MB_YESNO | MB_ICONQUESTION) == IDYES;
 }
 
-void OnChar(unsigned char b);
-
 // Unicode characters typed or composed, in order. ASCII goes the way a character message's byte
 // always went; the others in the document's code, and when the code lacks some of them the user
 // chooses between converting the document to UTF-8 and typing '?' for them.
