@@ -1,4 +1,5 @@
 #include "app/clipboard.h"
+#include "document/char_convert.h"
 #include "platform/platform.h"
 
 #include <climits>
@@ -14,6 +15,7 @@ const LCID Japanese = MAKELCID(MAKELANGID(LANG_JAPANESE, SUBLANG_JAPANESE_JAPAN)
 // The bytes last copied, while this program owns the clipboard, and the formats rendered from
 // them so far.
 std::string Kept;
+TextCode KeptCode = CodeShiftJis;
 bool Holding = false;
 bool TextRendered = false;
 bool UnicodeRendered = false;
@@ -100,6 +102,48 @@ bool CountReplaced(const wchar_t* units, int count, ClipboardText* text)
     return true;
 }
 
+// Held bytes of a code other than Shift-JIS as UTF-16 text, and as code page 932 bytes, what it
+// cannot hold as '?'.
+HGLOBAL UnitsBlock(const std::wstring& units)
+{
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, (units.size() + 1) * sizeof(wchar_t));
+    if (block == nullptr)
+        return nullptr;
+    wchar_t* made = static_cast<wchar_t*>(GlobalLock(block));
+    std::memcpy(made, units.c_str(), (units.size() + 1) * sizeof(wchar_t));
+    GlobalUnlock(block);
+    return block;
+}
+
+HGLOBAL HeldUnicodeBlock(TextCode held, const std::string& bytes)
+{
+    std::wstring units;
+    Utf16FromHeld(held, bytes.data(), bytes.size(), &units);
+    return UnitsBlock(units);
+}
+
+HGLOBAL HeldTextBlock(TextCode held, const std::string& bytes)
+{
+    std::string text;
+    ConvertHeldBytes(held, CodeShiftJis, bytes.data(), static_cast<int>(bytes.size()), &text);
+    return TextBlock(text.data(), text.size());
+}
+
+// Bytes of one code as the held bytes of another into text, what it cannot hold counted.
+bool TakeConverted(TextCode from, TextCode to, const char* bytes, size_t count, ClipboardText* text)
+{
+    std::string converted;
+    int replaced = ConvertHeldBytes(from, to, bytes, static_cast<int>(count), &converted);
+    delete[] text->bytes;
+    text->bytes = new (std::nothrow) char[converted.size() + 1];
+    if (text->bytes == nullptr)
+        return false;
+    std::memcpy(text->bytes, converted.data(), converted.size());
+    text->count = static_cast<int>(converted.size());
+    text->replaced = replaced;
+    return true;
+}
+
 }
 
 HGLOBAL TextBlock(const char* bytes, size_t count)
@@ -137,6 +181,26 @@ HGLOBAL UnicodeBlock(const char* bytes, size_t count)
     return block;
 }
 
+bool HeldFromUnicode(TextCode held, const wchar_t* units, size_t count, ClipboardText* text)
+{
+    if (HeldCode(held) == CodeShiftJis)
+        return BytesFromUnicode(units, count, text);
+    std::string bytes;
+    int replaced = HeldFromUtf16(held, units, count, &bytes);
+    delete[] text->bytes;
+    text->bytes = bytes.size() < INT_MAX ? new (std::nothrow) char[bytes.size() + 1] : nullptr;
+    text->count = 0;
+    text->replaced = 0;
+    if (text->bytes == nullptr) {
+        SetSystemError(OutOfMemoryError);
+        return false;
+    }
+    std::memcpy(text->bytes, bytes.data(), bytes.size());
+    text->count = static_cast<int>(bytes.size());
+    text->replaced = replaced;
+    return true;
+}
+
 bool BytesFromUnicode(const wchar_t* units, size_t count, ClipboardText* text)
 {
     delete[] text->bytes;
@@ -158,7 +222,7 @@ bool BytesFromUnicode(const wchar_t* units, size_t count, ClipboardText* text)
     return !defaulted || CountReplaced(units, unitCount, text);
 }
 
-bool PutClipboardText(HWND owner, std::string* bytes)
+bool PutClipboardText(HWND owner, std::string* bytes, TextCode held)
 {
     if (!OpenClipboardPatiently(owner))
         return false;
@@ -169,6 +233,7 @@ bool PutClipboardText(HWND owner, std::string* bytes)
     }
     Kept.swap(*bytes);
     bytes->clear();
+    KeptCode = HeldCode(held);
     Holding = true;
     TextRendered = UnicodeRendered = false;
     SetClipboardData(CF_UNICODETEXT, nullptr);
@@ -178,11 +243,20 @@ bool PutClipboardText(HWND owner, std::string* bytes)
     return true;
 }
 
-bool TakeClipboardText(HWND owner, ClipboardText* text, unsigned long* error)
+bool TakeClipboardText(HWND owner, ClipboardText* text, unsigned long* error, TextCode held)
 {
     *error = 0;
+    held = HeldCode(held);
     // Text this window copied is taken as it was kept: the conversions there and back would
-    // only cost time, and would turn bytes that make no character into '?'.
+    // only cost time, and would turn bytes that make no character into '?'. Copied from a
+    // document held in another code, it is converted once, straight.
+    if (Holding && GetClipboardOwner() == owner && KeptCode != held) {
+        if (!TakeConverted(KeptCode, held, Kept.data(), Kept.size(), text)) {
+            *error = OutOfMemoryError;
+            return false;
+        }
+        return true;
+    }
     if (Holding && GetClipboardOwner() == owner) {
         delete[] text->bytes;
         text->bytes = new (std::nothrow) char[Kept.size() + 1];
@@ -202,7 +276,7 @@ bool TakeClipboardText(HWND owner, ClipboardText* text, unsigned long* error)
     if (block != nullptr) {
         const wchar_t* units = static_cast<const wchar_t*>(GlobalLock(block));
         if (units != nullptr) {
-            taken = BytesFromUnicode(units, wcsnlen(units, GlobalSize(block) / sizeof(wchar_t)), text);
+            taken = HeldFromUnicode(held, units, wcsnlen(units, GlobalSize(block) / sizeof(wchar_t)), text);
             if (!taken)
                 *error = LastSystemError();
             GlobalUnlock(block);
@@ -211,6 +285,14 @@ bool TakeClipboardText(HWND owner, ClipboardText* text, unsigned long* error)
         const char* bytes = static_cast<const char*>(GlobalLock(block));
         if (bytes != nullptr) {
             size_t count = strnlen(bytes, GlobalSize(block));
+            if (held != CodeShiftJis && count < INT_MAX) {
+                taken = TakeConverted(CodeShiftJis, held, bytes, count, text);
+                if (!taken)
+                    *error = OutOfMemoryError;
+                GlobalUnlock(block);
+                CloseClipboard();
+                return taken;
+            }
             delete[] text->bytes;
             text->bytes = count < INT_MAX ? new (std::nothrow) char[count + 1] : nullptr;
             taken = text->bytes != nullptr;
@@ -238,10 +320,11 @@ void RenderClipboardFormat(UINT format)
     if (!Holding)
         return;
     if (format == CF_TEXT) {
-        PutBlock(CF_TEXT, TextBlock(Kept.data(), Kept.size()));
+        PutBlock(CF_TEXT, KeptCode == CodeShiftJis ? TextBlock(Kept.data(), Kept.size()) : HeldTextBlock(KeptCode, Kept));
         TextRendered = true;
     } else if (format == CF_UNICODETEXT) {
-        PutBlock(CF_UNICODETEXT, UnicodeBlock(Kept.data(), Kept.size()));
+        PutBlock(CF_UNICODETEXT,
+                 KeptCode == CodeShiftJis ? UnicodeBlock(Kept.data(), Kept.size()) : HeldUnicodeBlock(KeptCode, Kept));
         UnicodeRendered = true;
     }
 }

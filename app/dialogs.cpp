@@ -7,6 +7,8 @@
 #include "layout/paint_view.h"
 #include "platform/win32_hooks.h"
 #include "resources/resource_ids.h"
+#include "view/code_change.h"
+#include "view/edit_view.h"
 #include "resources/version.h"
 
 #include <cstdio>
@@ -40,6 +42,54 @@ long long DocumentTextBytes()
     return total;
 }
 
+// Every code in the order of TextCode, so an item's index is its code; the document's own chosen.
+void AddCodeList(HWND dialog)
+{
+    for (int code = 0; code < TextCodeCount; ++code)
+        AddString(dialog, IDC_CHARACTER_CODE, TextCodeName(static_cast<TextCode>(code)));
+    TextCode current;
+    {
+        DocumentGuard guard;
+        current = View.code;
+    }
+    SelectItem(dialog, IDC_CHARACTER_CODE, current);
+}
+
+// Another code chosen converts the document at once, after asking when characters would be lost;
+// false when the user took that back (the dialog stays open with the code as it was).
+bool AcceptCodeList(HWND dialog)
+{
+    LRESULT chosen = SendDlgItemMessageA(dialog, IDC_CHARACTER_CODE, CB_GETCURSEL, 0, 0);
+    if (chosen < 0 || chosen >= TextCodeCount)
+        return true;
+    TextCode code = static_cast<TextCode>(chosen);
+    int losses;
+    {
+        DocumentGuard guard;
+        if (code == View.code)
+            return true;
+        losses = ConversionLosses(code);
+    }
+    if (losses > 0) {
+        char text[256];
+        std::snprintf(text, sizeof text,
+                      "%d 文字は %s にないため「?」になります。\n文字コードを変換しますか？", losses,
+                      TextCodeName(code));
+        if (MessageBoxA(dialog, text, "Tessary", MB_OKCANCEL | MB_ICONWARNING) != IDOK) {
+            SelectItem(dialog, IDC_CHARACTER_CODE, View.code);
+            return false;
+        }
+    }
+    unsigned long error = 0;
+    bool done;
+    {
+        DocumentGuard guard;
+        done = ConvertDocument(code, &error);
+    }
+    ReportEdit(done, error);
+    return true;
+}
+
 int LineEndingIndex(const char* ending)
 {
     if (std::strcmp(ending, "\r\n") == 0)
@@ -57,18 +107,19 @@ void InitDocumentInfo(HWND dialog, HWND focus)
     SetDlgItemTextA(dialog, IDC_FILE_SIZE, size);
     AddString(dialog, IDC_DISPLAY_TYPE, "標準");
     SelectItem(dialog, IDC_DISPLAY_TYPE, 0);
-    AddString(dialog, IDC_CHARACTER_CODE, "Shift-JIS");
-    SelectItem(dialog, IDC_CHARACTER_CODE, 0);
+    AddCodeList(dialog);
     for (const char* name : LineEndingNames)
         AddString(dialog, IDC_LINE_ENDING, name);
     SelectItem(dialog, IDC_LINE_ENDING, LineEndingIndex(SaveLineEnding));
     SetFocus(focus);
 }
 
-// Only the line terminator takes effect; the display type and character code lists offer a
-// single choice each.
+// Only the line terminator and the character code take effect; the display type list offers a
+// single choice.
 void AcceptDocumentInfo(HWND dialog)
 {
+    if (!AcceptCodeList(dialog))
+        return;
     LRESULT chosen = SendDlgItemMessageA(dialog, IDC_LINE_ENDING, CB_GETCURSEL, 0, 0);
     if (chosen >= 0 && chosen < LineEndingCount)
         std::strcpy(SaveLineEnding, LineEndings[chosen]);

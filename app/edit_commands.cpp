@@ -69,7 +69,12 @@ bool CopyCommand()
             ShowSystemError(error);
         return false;
     }
-    if (PutClipboardText(MainWindow, &bytes))
+    TextCode held;
+    {
+        DocumentGuard guard;
+        held = View.code;
+    }
+    if (PutClipboardText(MainWindow, &bytes, held))
         return true;
     MessageBeep(MB_OK);
     return false;
@@ -79,7 +84,12 @@ bool PasteCommand()
 {
     ClipboardText text;
     unsigned long error = 0;
-    if (!TakeClipboardText(MainWindow, &text, &error))
+    TextCode held;
+    {
+        DocumentGuard guard;
+        held = View.code;
+    }
+    if (!TakeClipboardText(MainWindow, &text, &error, held))
         return ReportEdit(false, error);
     bool done = false;
     {
@@ -121,7 +131,7 @@ bool SelectAllCommand()
 // The paste itself went through, so a box that stops the user would be too much; yet the text is
 // not what was copied, so the note stays in sight until the next paste, and the next paste
 // without such characters takes it away again unless something else has been shown since.
-void ShowReplacedCount(int count)
+void ShowReplacedCount(int count, bool typed)
 {
     char shown[sizeof ReplacedNote] = "";
     if (count == 0) {
@@ -133,7 +143,17 @@ void ShowReplacedCount(int count)
         ReplacedNote[0] = 0;
         return;
     }
-    std::snprintf(ReplacedNote, sizeof ReplacedNote, "貼り付けた文字のうち %d 文字はシフトJISにないため「?」にしました",
-                  count);
+    const char* what = typed ? "入力した" : "貼り付けた";
+    if (HeldCode(View.code) == CodeShiftJis)
+        std::snprintf(ReplacedNote, sizeof ReplacedNote, "%s文字のうち %d 文字はシフトJISにないため「?」にしました",
+                      what, count);
+    else
+        std::snprintf(ReplacedNote, sizeof ReplacedNote, "%s文字のうち %d 文字は %s にないため「?」にしました", what,
+                      count, TextCodeName(View.code));
     SendMessageA(StatusBar, SB_SETTEXTA, 0, reinterpret_cast<LPARAM>(ReplacedNote));
+}
+
+void ShowTypedReplacedCount(int count)
+{
+    ShowReplacedCount(count, true);
 }

@@ -16,5 +16,8 @@ bool PasteCommand();
 bool DeleteCommand();
 bool SelectAllCommand();
 
-// The status bar's note after a paste that turned count characters into '?'.
-void ShowReplacedCount(int count);
+// The status bar's note after a paste (or with typed, typing) that turned count characters into
+// '?'.
+void ShowReplacedCount(int count, bool typed = false);
+// The same for typing, as the edit view reports it.
+void ShowTypedReplacedCount(int count);

@@ -2,6 +2,7 @@
 #include "app/caret_status.h"
 #include "app/load_status.h"
 #include "document/background_load.h"
+#include "document/char_convert.h"
 #include "document/document_lock.h"
 #include "document/editor_record.h"
 #include "document/text_line.h"
@@ -13,20 +14,24 @@
 #include <dlgs.h>
 #include <cstdio>
 #include <cstring>
+#include <cwchar>
+#include <string>
 
 namespace {
 
 const char WrappedForwardText[] = "文書の末尾まで検索したので、先頭から続けて検索しました。";
 const char WrappedBackwardText[] = "文書の先頭まで検索したので、末尾から続けて検索しました。";
 
-// The dialogs write the pattern and its replacement here; both stay for the next dialog and F3.
+// The dialogs write the pattern and its replacement here, in UTF-16 so that they may hold any
+// character; both stay for the next dialog and F3, and are converted to the document's code
+// when used.
 const int PatternSize = 256;
 // A selection longer than this is not taken as the pattern.
 const int TakenSelectionSize = 128;
-char FindWhat[PatternSize];
-char ReplaceWith[PatternSize];
+wchar_t FindWhat[PatternSize];
+wchar_t ReplaceWith[PatternSize];
 // The struct must live as long as its dialog.
-FINDREPLACEA Request;
+FINDREPLACEW Request;
 HWND Dialog = nullptr;
 bool DialogReplaces = false;
 // The options last chosen: FR_DOWN, FR_MATCHCASE, FR_WHOLEWORD.
@@ -34,11 +39,25 @@ DWORD Options = FR_DOWN;
 // A note of the search's own stands in the status bar.
 bool NoteShown = false;
 
+// The pattern and the replacement in the document's code: a character the code lacks becomes
+// '?', which then matches only a '?'. Callers hold the document lock.
+std::string HeldPattern;
+std::string HeldReplacement;
+
 SearchPattern CurrentPattern()
 {
-    SearchPattern pattern = {FindWhat, static_cast<int>(std::strlen(FindWhat)), (Options & FR_MATCHCASE) != 0,
-                             (Options & FR_WHOLEWORD) != 0};
+    HeldPattern.clear();
+    HeldFromUtf16(View.code, FindWhat, std::wcslen(FindWhat), &HeldPattern);
+    SearchPattern pattern = {HeldPattern.c_str(), static_cast<int>(HeldPattern.size()),
+                             (Options & FR_MATCHCASE) != 0, (Options & FR_WHOLEWORD) != 0};
     return pattern;
+}
+
+const std::string& CurrentReplacement()
+{
+    HeldReplacement.clear();
+    HeldFromUtf16(View.code, ReplaceWith, std::wcslen(ReplaceWith), &HeldReplacement);
+    return HeldReplacement;
 }
 
 HWND BoxOwner()
@@ -46,18 +65,22 @@ HWND BoxOwner()
     return SearchDialog() != nullptr ? Dialog : MainWindow;
 }
 
+// A box with the pattern in its text, which may hold any character.
+void SayAboutPattern(const wchar_t* format, int count)
+{
+    wchar_t text[PatternSize + 64];
+    std::swprintf(text, sizeof text / sizeof text[0], format, FindWhat, count);
+    MessageBoxW(BoxOwner(), text, L"Tessary", MB_OK | MB_ICONINFORMATION);
+}
+
 void SayNotFound()
 {
-    char text[PatternSize + 64];
-    std::snprintf(text, sizeof text, "「%s」が見つかりません。", FindWhat);
-    MessageBoxA(BoxOwner(), text, "Tessary", MB_OK | MB_ICONINFORMATION);
+    SayAboutPattern(L"「%ls」が見つかりません。", 0);
 }
 
 void SayReplaced(int count)
 {
-    char text[PatternSize + 64];
-    std::snprintf(text, sizeof text, "「%s」を %d か所置換しました。", FindWhat, count);
-    MessageBoxA(BoxOwner(), text, "Tessary", MB_OK | MB_ICONINFORMATION);
+    SayAboutPattern(L"「%ls」を %d か所置換しました。", count);
 }
 
 void ReportFailedEdit(unsigned long error)
@@ -86,8 +109,11 @@ bool TakeSelection()
     SelectionBounds(&start, &end);
     if (start.line == nullptr || start.line != end.line || start == end || end.pos - start.pos > TakenSelectionSize)
         return false;
-    std::memcpy(FindWhat, start.line->text + start.pos, static_cast<size_t>(end.pos - start.pos));
-    FindWhat[end.pos - start.pos] = 0;
+    std::wstring units;
+    Utf16FromHeld(View.code, start.line->text + start.pos, static_cast<size_t>(end.pos - start.pos), &units);
+    if (units.size() >= PatternSize)
+        return false;
+    std::wmemcpy(FindWhat, units.c_str(), units.size() + 1);
     return true;
 }
 
@@ -95,7 +121,7 @@ void CloseSearchDialog()
 {
     // Cancel makes the dialog say its end (FR_DIALOGTERM) and destroy itself.
     if (SearchDialog() != nullptr)
-        SendMessageA(Dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+        SendMessageW(Dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
     if (Dialog != nullptr && IsWindow(Dialog))
         DestroyWindow(Dialog);
     Dialog = nullptr;
@@ -108,7 +134,7 @@ void OpenSearchDialog(bool replaces)
     bool taken = TakeSelection();
     if (Dialog != nullptr) {
         if (taken)
-            SetDlgItemTextA(Dialog, edt1, FindWhat);
+            SetDlgItemTextW(Dialog, edt1, FindWhat);
         SetActiveWindow(Dialog);
         return;
     }
@@ -121,7 +147,7 @@ void OpenSearchDialog(bool replaces)
     Request.wFindWhatLen = sizeof FindWhat;
     Request.lpstrReplaceWith = ReplaceWith;
     Request.wReplaceWithLen = sizeof ReplaceWith;
-    Dialog = replaces ? ReplaceTextA(&Request) : FindTextA(&Request);
+    Dialog = replaces ? ReplaceTextW(&Request) : FindTextW(&Request);
     DialogReplaces = replaces;
 }
 
@@ -153,8 +179,9 @@ void ReplaceAndShow()
     bool done;
     {
         DocumentGuard guard;
-        done = View.caret.line != nullptr && ReplaceAndFindNext(CurrentPattern(), ReplaceWith,
-                                                                 static_cast<int>(std::strlen(ReplaceWith)), &found,
+        const std::string& replacement = CurrentReplacement();
+        done = View.caret.line != nullptr && ReplaceAndFindNext(CurrentPattern(), replacement.data(),
+                                                                 static_cast<int>(replacement.size()), &found,
                                                                  &wrapped, &error);
         if (found)
             RevealCaret();
@@ -176,7 +203,8 @@ void ReplaceAllAndSay()
     bool done;
     {
         DocumentGuard guard;
-        done = ReplaceAllMatches(CurrentPattern(), ReplaceWith, static_cast<int>(std::strlen(ReplaceWith)), &replaced,
+        const std::string& replacement = CurrentReplacement();
+        done = ReplaceAllMatches(CurrentPattern(), replacement.data(), static_cast<int>(replacement.size()), &replaced,
                                  &error);
     }
     if (!done)
@@ -191,15 +219,15 @@ void ReplaceAllAndSay()
 
 UINT FindDialogMessage()
 {
-    static const UINT message = RegisterWindowMessageA(FINDMSGSTRINGA);
+    static const UINT message = RegisterWindowMessageW(FINDMSGSTRINGW);
     return message;
 }
 
-void RunFindRequest(const FINDREPLACEA* given)
+void RunFindRequest(const FINDREPLACEW* given)
 {
     if (given != &Request)
         return;
-    const FINDREPLACEA& request = *given;
+    const FINDREPLACEW& request = *given;
     if (request.Flags & FR_DIALOGTERM) {
         Dialog = nullptr;
         return;

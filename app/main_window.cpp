@@ -118,6 +118,7 @@ bool CreateMainWindow()
     DocumentShown = ShowDocumentState;
     DocumentChanged = ShowDocumentState;
     EditStateChanged = UpdateEditCommandStates;
+    TypedCharactersReplaced = ShowTypedReplacedCount;
     // Paste's state follows the clipboard as other programs change it.
     AddClipboardFormatListener(MainWindow);
     ConnectLoader();
@@ -132,7 +133,7 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         return 0;
     }
     if (message == FindDialogMessage()) {
-        RunFindRequest(reinterpret_cast<const FINDREPLACEA*>(lParam));
+        RunFindRequest(reinterpret_cast<const FINDREPLACEW*>(lParam));
         return 0;
     }
     switch (message) {

@@ -30,15 +30,15 @@ void OpenArguments()
 WPARAM RunMessageLoop(HACCEL accelerators)
 {
     MSG message;
-    while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
         // The Find and Replace dialogs take their own keys first: Delete and Ctrl+V in their
         // fields are editing there, not the program's commands.
         HWND dialog = SearchDialog();
-        if (dialog != nullptr && IsDialogMessageA(dialog, &message))
+        if (dialog != nullptr && IsDialogMessageW(dialog, &message))
             continue;
-        if (!TranslateAcceleratorA(MainWindow, accelerators, &message)) {
+        if (!TranslateAcceleratorW(MainWindow, accelerators, &message)) {
             TranslateMessage(&message);
-            DispatchMessageA(&message);
+            DispatchMessageW(&message);
         }
     }
     return message.wParam;

@@ -10,7 +10,7 @@
 // them all and prints the table.
 //
 // Usage: editor_bench read MB [silent] [wide] | long MB | paint | type MB | edit MB | erase MB |
-//                     log | lines MB | copy MB | paste MB [own] | find MB | replace MB |
+//                     log | lines MB | copy MB | paste MB [own] | find MB [utf8|euc] | replace MB |
 //                     replace line COUNT | replace lines COUNT | move | write MB [wide] [line] |
 //                     detect MB | convert MB utf16|jis
 // "detect" finds the code of ASCII, UTF-8 and Shift-JIS text; "convert" reads and writes UTF-16
@@ -21,6 +21,7 @@
 // program itself on it (load_timer.cpp, key_timer.cpp); "line" writes one line without a
 // terminator.
 #include "document/background_load.h"
+#include "document/char_convert.h"
 #include "document/code_convert.h"
 #include "document/code_detect.h"
 #include "document/editor_record.h"
@@ -85,6 +86,15 @@ const std::string Sample = "\x82\xa0\x82\xa2\x82\xa4\tline of text \x95\x5c\x8e\
 // Eight bytes that no line of the sample holds: "検索" and four letters.
 const char Needle[] = "\x8c\x9f\x8d\xf5Tsbz";
 const int NeedleBytes = 8;
+// The code the find case's file and needle are written in ("utf8" and "euc" after the size).
+TextCode BenchCode = CodeShiftJis;
+
+std::string InBenchCode(const std::string& shiftJis)
+{
+    std::string held;
+    ConvertHeldBytes(CodeShiftJis, BenchCode, shiftJis.data(), static_cast<int>(shiftJis.size()), &held);
+    return held;
+}
 const long PlantedNeedles = 100000;
 
 // Japanese prose as most Japanese files hold it: double-byte characters with now and then a tab,
@@ -129,6 +139,8 @@ long WriteBenchFile(int megabytes, bool oneLine, bool wide = false, long plantEv
         }
         if (!oneLine)
             line += "\r\n";
+        if (BenchCode != CodeShiftJis)
+            line = InBenchCode(line);
         chunk += line;
         bytes += static_cast<long>(line.size());
         if (chunk.size() > 65536) {
@@ -137,8 +149,9 @@ long WriteBenchFile(int megabytes, bool oneLine, bool wide = false, long plantEv
         }
     }
     if (atEnd) {
-        chunk += Needle;
-        bytes += NeedleBytes;
+        std::string needle = InBenchCode(Needle);
+        chunk += needle;
+        bytes += static_cast<long>(needle.size());
     }
     fwrite(chunk.data(), 1, chunk.size(), file);
     fclose(file);
@@ -736,15 +749,18 @@ int LogCase()
 }
 SearchPattern NeedlePattern(bool matchCase, bool wholeWord)
 {
-    SearchPattern pattern = {Needle, NeedleBytes, matchCase, wholeWord};
+    static const std::string held = InBenchCode(Needle);
+    SearchPattern pattern = {held.c_str(), static_cast<int>(held.size()), matchCase, wholeWord};
     return pattern;
 }
 
-// The needle only at the very end: every line is scanned. Backwards it starts just before the
-// needle and goes round the start to find it.
+// The needle only at the very end: every line is scanned, the best of five searches of each kind
+// timed. Backwards it starts just before the needle and goes round the start to find it.
 int FindCase(int megabytes)
 {
     Load(WriteBenchFile(megabytes, false, false, 0, true));
+    SetDocumentCode(BenchCode);
+    std::printf("held as %s\n", TextCodeName(BenchCode));
     // As the end of a load does in the program.
     SetView();
     MeasureAll();
@@ -757,9 +773,15 @@ int FindCase(int megabytes)
     TextMatch match = {start, start, false};
     bool allFound = true;
     for (const auto& kind : kinds) {
-        Clock::time_point begin = Clock::now();
-        bool found = FindMatch(NeedlePattern(kind.matchCase, kind.wholeWord), start, true, true, &match);
-        double ms = Milliseconds(begin);
+        // The best of five: the machine's other work only ever adds time.
+        double ms = 0;
+        bool found = true;
+        for (int round = 0; round < 5; ++round) {
+            Clock::time_point begin = Clock::now();
+            found = FindMatch(NeedlePattern(kind.matchCase, kind.wholeWord), start, true, true, &match) && found;
+            double taken = Milliseconds(begin);
+            ms = round == 0 || taken < ms ? taken : ms;
+        }
         allFound = allFound && found && match.end.line->next == nullptr && match.end.pos == match.end.line->length;
         std::printf("find 8 bytes at the end of %d MB, %-13s %9.1f ms\n", megabytes, kind.name, ms);
     }
@@ -1120,7 +1142,7 @@ int main(int argc, char** argv)
 {
     if (argc < 2) {
         std::printf("usage: editor_bench read MB [silent] [wide] | long MB | paint | type MB | edit MB | erase MB | "
-                    "log | lines MB | copy MB | paste MB [own] | find MB | replace MB | replace line[s] COUNT | "
+                    "log | lines MB | copy MB | paste MB [own] | find MB [utf8|euc] | replace MB | replace line[s] COUNT | "
                     "move | write MB [wide] [line] | detect MB | convert MB utf16|jis\n");
         return 2;
     }
@@ -1132,6 +1154,10 @@ int main(int argc, char** argv)
         SendStatusTexts = SendStatusTexts && std::strcmp(argv[i], "silent") != 0;
         wide = wide || std::strcmp(argv[i], "wide") == 0;
         oneLine = oneLine || std::strcmp(argv[i], "line") == 0;
+        if (std::strcmp(argv[i], "utf8") == 0)
+            BenchCode = CodeUtf8;
+        if (std::strcmp(argv[i], "euc") == 0)
+            BenchCode = CodeEucJp;
     }
     if (what == "read")
         return ReadCase(megabytes, false, wide);

@@ -6,6 +6,8 @@
 
 #include <cstdint>
 #include <cstring>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -93,6 +95,7 @@ public:
 
     bool IsBoundary(int at) { return Before(at) % 2 == 0; }
 
+
     // The start of the character that ends at at (at > 0).
     int CharacterStart(int at) { return Before(at - 1) % 2 == 1 ? at - 2 : at - 1; }
 
@@ -100,6 +103,26 @@ private:
     const char* text;
     int runStart;
     int runEnd;
+};
+
+// Character boundaries of one line as the document's rule has them: Shift-JIS through the lead
+// runs above, every other code through its rule, which looks back no further than it needs.
+class Boundaries {
+public:
+    Boundaries(const CharRule& rule, bool shiftJis, const char* text, int length)
+        : rule(rule), shiftJis(shiftJis), text(text), length(length), leads(text)
+    {
+    }
+
+    bool IsBoundary(int at) { return shiftJis ? leads.IsBoundary(at) : rule.isBoundary(text, length, at); }
+    int CharacterStart(int at) { return shiftJis ? leads.CharacterStart(at) : rule.stepBack(text, at); }
+
+private:
+    const CharRule& rule;
+    bool shiftJis;
+    const char* text;
+    int length;
+    LeadRuns leads;
 };
 
 // The pattern, split into characters by its own bytes, with what the scan needs to know.
@@ -110,12 +133,18 @@ public:
 
 private:
     bool BytesMatch(const char* at) const;
-    bool IsMatch(const char* text, int length, int start, LeadRuns& leads) const;
-    bool IsWholeWord(const char* text, int length, int start, LeadRuns& leads) const;
+    bool IsMatch(const char* text, int length, int start, Boundaries& bounds) const;
+    bool IsWholeWord(const char* text, int length, int start, Boundaries& bounds) const;
 
     const SearchPattern& pattern;
+    const CharRule& rule;
+    // Shift-JIS splits the pattern by its lead bytes; in the other codes an ASCII byte is always
+    // a character of its own, and a match must be seen to end on a boundary.
+    bool shiftJis;
     // Some letter of the pattern may be matched in the other case.
     bool folding;
+    // Letters that a combining mark joins: no whole letters, so matched only as they are.
+    std::vector<int> markedLetters;
     // The last byte is a lead byte with nothing after it: in a line it would pair with the next
     // byte, so it matches only at the line's end.
     bool endsInLoneLead;
@@ -129,36 +158,69 @@ private:
     int filter;
 };
 
-// How often a byte comes in text, roughly, from 1 (seldom) to 5: the scan looks for the rarest
-// byte of the pattern. A folded letter is searched in both cases, which costs more.
-int Commonness(unsigned char b, bool folded)
+// How often a byte comes in Japanese text of the held code, roughly, from 1 (seldom) to 5: the
+// scan looks for the rarest byte of the pattern. A folded letter is searched in both cases,
+// which costs more.
+int Commonness(unsigned char b, bool folded, TextCode held)
 {
     if (folded)
         return 5;
     if (b == ' ' || b == '\t')
         return 4;
-    if ((b >= 'a' && b <= 'z') || (b >= '0' && b <= '9') || (b >= 0x81 && b <= 0x83))
+    if ((b >= 'a' && b <= 'z') || (b >= '0' && b <= '9'))
         return 3;
-    // The lead bytes of the common kanji.
-    if ((b >= 0x88 && b <= 0x9F) || (b >= 0xE0 && b <= 0xEA))
-        return 2;
-    return 1;
+    switch (held) {
+    case CodeUtf8:
+        // Kana and punctuation start with E3 and go on with 80..83; kanji start with E4..E9.
+        if (b == 0xE3 || (b >= 0x80 && b <= 0x83))
+            return 3;
+        if ((b >= 0xE4 && b <= 0xE9) || (b >= 0x84 && b <= 0xBF))
+            return 2;
+        return 1;
+    case CodeEucJp:
+        // Symbols, hiragana and katakana, then the first bytes of the common kanji.
+        if (b >= 0xA1 && b <= 0xA5)
+            return 3;
+        if (b >= 0xB0 && b <= 0xF4)
+            return 2;
+        return 1;
+    default:
+        if (b >= 0x81 && b <= 0x83)
+            return 3;
+        // The lead bytes of the common kanji.
+        if ((b >= 0x88 && b <= 0x9F) || (b >= 0xE0 && b <= 0xEA))
+            return 2;
+        return 1;
+    }
 }
 
 Matcher::Matcher(const SearchPattern& pattern)
-    : pattern(pattern), folding(false), endsInLoneLead(false), lastCharacter(0), key(0), filter(-1)
+    : pattern(pattern), rule(DocumentRule()), shiftJis(HeldCode(View.code) == CodeShiftJis), folding(false),
+      endsInLoneLead(false), lastCharacter(0), key(0), filter(-1)
 {
     const unsigned char* bytes = reinterpret_cast<const unsigned char*>(pattern.bytes);
+    TextCode held = HeldCode(View.code);
+    // Only a pattern with bytes past ASCII can have a letter that a mark joins; the rule is asked
+    // of a terminated copy.
+    std::string terminated;
+    if (!shiftJis && !pattern.matchCase)
+        terminated.assign(pattern.bytes, static_cast<size_t>(pattern.length));
     int best = 6;
     int second = 6;
     for (int i = 0; i < pattern.length;) {
         lastCharacter = i;
-        bool pair = IsLeadByte(bytes[i]) && i + 1 < pattern.length;
+        bool pair = shiftJis && IsLeadByte(bytes[i]) && i + 1 < pattern.length;
         bool folded = !pattern.matchCase && !pair && IsAsciiLetter(bytes[i]);
+        if (folded && !shiftJis && i + 1 < pattern.length && bytes[i + 1] >= 0x80) {
+            int cells;
+            folded = rule.Step(terminated.c_str() + i, &cells) == 1;
+            if (!folded)
+                markedLetters.push_back(i);
+        }
         folding = folding || folded;
-        endsInLoneLead = !pair && IsLeadByte(bytes[i]);
+        endsInLoneLead = shiftJis && !pair && IsLeadByte(bytes[i]);
         for (int j = i; j < i + (pair ? 2 : 1); ++j) {
-            int commonness = Commonness(bytes[j], folded && j == i);
+            int commonness = Commonness(bytes[j], folded && j == i, held);
             if (commonness < best) {
                 if (best < 5) {
                     second = best;
@@ -173,6 +235,11 @@ Matcher::Matcher(const SearchPattern& pattern)
         }
         i += pair ? 2 : 1;
     }
+    // The last character of a pattern in another code, as its rule splits it.
+    if (!shiftJis && pattern.length > 0 && bytes[pattern.length - 1] >= 0x80) {
+        std::string text(pattern.bytes, static_cast<size_t>(pattern.length));
+        lastCharacter = rule.stepBack(text.c_str(), pattern.length);
+    }
     keyByte = keyOther = pattern.length > 0 ? pattern.bytes[key] : 0;
     if (best == 5)
         keyOther = static_cast<char>(bytes[key] ^ 0x20);
@@ -185,7 +252,7 @@ bool Matcher::BytesMatch(const char* at) const
     const unsigned char* bytes = reinterpret_cast<const unsigned char*>(pattern.bytes);
     const unsigned char* text = reinterpret_cast<const unsigned char*>(at);
     for (int i = 0; i < pattern.length;) {
-        if (IsLeadByte(bytes[i]) && i + 1 < pattern.length) {
+        if (shiftJis && IsLeadByte(bytes[i]) && i + 1 < pattern.length) {
             if (text[i] != bytes[i] || text[i + 1] != bytes[i + 1])
                 return false;
             i += 2;
@@ -195,28 +262,37 @@ bool Matcher::BytesMatch(const char* at) const
             ++i;
         }
     }
+    for (int at : markedLetters)
+        if (text[at] != bytes[at])
+            return false;
     return true;
 }
 
-// Equal bytes from a boundary split the line as they split the pattern, a letter being no lead
-// byte in either case; so the match ends on a boundary too, but for a lone last lead byte.
-bool Matcher::IsMatch(const char* text, int length, int start, LeadRuns& leads) const
+// In Shift-JIS equal bytes from a boundary split the line as they split the pattern, a letter
+// being no lead byte in either case; so the match ends on a boundary too, but for a lone last
+// lead byte. In the other codes a combining mark or an unfinished sequence may join the bytes
+// after the match, so its end is looked at.
+bool Matcher::IsMatch(const char* text, int length, int start, Boundaries& bounds) const
 {
-    if (!BytesMatch(text + start) || !leads.IsBoundary(start))
+    if (!BytesMatch(text + start) || !bounds.IsBoundary(start))
         return false;
     if (endsInLoneLead && start + pattern.length < length)
         return false;
-    return !pattern.wholeWord || IsWholeWord(text, length, start, leads);
+    if (!shiftJis && !bounds.IsBoundary(start + pattern.length))
+        return false;
+    return !pattern.wholeWord || IsWholeWord(text, length, start, bounds);
 }
 
 // A whole word starts where the character before it is of another class, and ends where the
 // character after it is.
-bool Matcher::IsWholeWord(const char* text, int length, int start, LeadRuns& leads) const
+bool Matcher::IsWholeWord(const char* text, int length, int start, Boundaries& bounds) const
 {
     int end = start + pattern.length;
-    if (start > 0 && ClassOfCharacter(text + leads.CharacterStart(start)) == ClassOfCharacter(text + start))
+    if (start > 0 &&
+        ClassOfCharacter(rule, text + bounds.CharacterStart(start)) == ClassOfCharacter(rule, text + start))
         return false;
-    return end >= length || ClassOfCharacter(text + start + lastCharacter) != ClassOfCharacter(text + end);
+    return end >= length ||
+           ClassOfCharacter(rule, text + start + lastCharacter) != ClassOfCharacter(rule, text + end);
 }
 
 int Matcher::Find(const char* text, int length, int first, int last, bool forward) const
@@ -227,7 +303,7 @@ int Matcher::Find(const char* text, int length, int first, int last, bool forwar
         last = length - pattern.length;
     if (pattern.length <= 0 || first > last)
         return -1;
-    LeadRuns leads(text);
+    Boundaries bounds(rule, shiftJis, text, length);
     const char* begin = text + first + key;
     const char* end = text + last + key + 1;
     const char filterByte = filter >= 0 ? pattern.bytes[filter] : 0;
@@ -237,7 +313,7 @@ int Matcher::Find(const char* text, int length, int first, int last, bool forwar
             if (from == end)
                 break;
             int start = static_cast<int>(from - text) - key;
-            if ((filter < 0 || text[start + filter] == filterByte) && IsMatch(text, length, start, leads))
+            if ((filter < 0 || text[start + filter] == filterByte) && IsMatch(text, length, start, bounds))
                 return start;
         }
     } else {
@@ -246,7 +322,7 @@ int Matcher::Find(const char* text, int length, int first, int last, bool forwar
             if (hit == nullptr)
                 break;
             int start = static_cast<int>(hit - text) - key;
-            if ((filter < 0 || text[start + filter] == filterByte) && IsMatch(text, length, start, leads))
+            if ((filter < 0 || text[start + filter] == filterByte) && IsMatch(text, length, start, bounds))
                 return start;
             to = hit;
         }

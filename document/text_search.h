@@ -1,11 +1,13 @@
-// Finding a pattern in the document, right on Shift-JIS text: a match starts and ends between two
-// characters, so no byte of the pattern is ever matched against half of a double-byte character.
-// With case not to be matched, ASCII letters are folded only where they are whole characters (a
-// trail byte 0x41 is not "A"); whole words are told by the word classes (char_classes.h).
+// Finding a pattern in the document, right in the code its bytes are held in (the document's
+// rule): a match starts and ends between two characters, so no byte of the pattern is ever
+// matched against part of a character ("A" never matches the second byte of a Shift-JIS "ア",
+// "あ" never the inside of a UTF-8 or EUC-JP character). The pattern is in the held code too.
+// With case not to be matched, ASCII letters are folded only where they are whole characters;
+// whole words are told by the word classes (char_classes.h).
 //
 // Lines are scanned with the byte search for one byte of the pattern, and character boundaries
-// are checked only where that byte is found, by looking back over lead bytes, never by walking a
-// line from its start.
+// are checked only where that byte is found, by looking back as far as the code needs (over
+// lead bytes in Shift-JIS), never by walking a line from its start.
 #pragma once
 #include "document/editor_record.h"
 

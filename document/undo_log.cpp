@@ -32,6 +32,7 @@ bool UndoLog::Joins(const UndoStep& last, const UndoStep& step) const
     case EditDelete:
         return step.inserted.empty() && last.inserted.empty() && step.start.pos == last.start.pos;
     case EditOther:
+    case EditCode:
         break;
     }
     return false;

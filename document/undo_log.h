@@ -8,6 +8,8 @@
 // The log remembers which state was last opened or saved, to tell when the document is back to
 // it. It is bounded only by memory: when it cannot grow it drops its oldest steps.
 #pragma once
+#include "platform/text_code.h"
+
 #include <string>
 #include <vector>
 
@@ -16,7 +18,8 @@ enum EditKind {
     EditTyping,     // a run of typed characters, each inserted where the last one ended
     EditBackspace,  // a run of characters removed before the place where the last one went
     EditDelete,     // a run of characters removed after a place that stays
-    EditOther       // a step of its own: a break, a paste, a cut, a deleted selection, a command
+    EditOther,      // a step of its own: a break, a paste, a cut, a deleted selection, a command
+    EditCode        // the document's code became codeAfter, its bytes untouched by this step
 };
 
 struct LogPlace {
@@ -35,6 +38,9 @@ struct UndoStep {
     EditKind kind;
     // Undone and redone with the step before it.
     bool withPrevious;
+    // EditCode: the document's code before and after the step.
+    TextCode codeBefore = CodeShiftJis;
+    TextCode codeAfter = CodeShiftJis;
 };
 
 class UndoLog {

@@ -1,6 +1,7 @@
 // Searches text for a pattern, both from the input, and holds every answer to the reference that
 // splits each line into characters first (tests/document/text_search_reference.h). The first byte
-// holds the options (bit 0 match case, bit 1 whole words, bit 2 forwards, bit 3 wrap), the next two
+// holds the options (bit 0 match case, bit 1 whole words, bit 2 forwards, bit 3 wrap, bits 4 and 5
+// the code the text is held in: Shift-JIS, UTF-8, EUC-JP, and Shift-JIS again), the next two
 // choose the place the document search starts from; the pattern runs to the first LF and the rest
 // is the text, whose lines end at LF or CR. A disagreement aborts the run.
 #include "document/editor_record.h"
@@ -60,6 +61,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     bool wholeWord = options & 2;
     bool forward = options & 4;
     bool wrap = options & 8;
+    const TextCode codes[4] = {CodeShiftJis, CodeUtf8, CodeEucJp, CodeShiftJis};
+    SetDocumentCode(codes[options >> 4 & 3]);
     std::string rest(reinterpret_cast<const char*>(data) + 3, size - 3);
     size_t end = rest.find('\n');
     std::string pattern = rest.substr(0, end);
@@ -68,7 +71,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     SearchPattern p = {pattern.data(), length, matchCase, wholeWord};
 
     View.firstLine = MakeDocument(lines);
-    std::vector<ReferenceMatch> matches = ReferenceMatches(lines, pattern, matchCase, wholeWord);
+    std::vector<ReferenceMatch> matches = ReferenceMatches(lines, pattern, matchCase, wholeWord, DocumentRule());
     size_t next = 0;
     TextLine* line = View.firstLine;
     for (size_t i = 0; i < lines.size(); ++i, line = line->next) {

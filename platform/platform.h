@@ -26,6 +26,13 @@ void RetireChunkBytes(const void* at, size_t size);
 // filled once from the system.
 bool IsLeadByte(unsigned char b);
 
+// One character of code page codePage (932, 20932, 65001) in count bytes, as a Unicode code
+// point; -1 when the bytes are not exactly one character of it.
+long SystemDecodeCharacter(unsigned codePage, const char* bytes, int count);
+// codePoint in code page codePage written into out (room for 4 bytes): the bytes written, or 0
+// when the code page does not hold that very character (a look-alike is not taken).
+int SystemEncodeCharacter(unsigned codePage, unsigned long codePoint, char* out);
+
 // Looks up one directory entry. False when there is none; otherwise isDirectory tells its kind.
 bool FindEntry(const char* path, bool* isDirectory);
 // Creates one directory; failures are the caller's to ignore.

@@ -10,6 +10,7 @@
 #include <mutex>
 #include <new>
 #include <fcntl.h>
+#include <iconv.h>
 #include <pthread.h>
 #include <stdio.h>
 #include <sys/mman.h>
@@ -218,6 +219,83 @@ void RetireChunkBytes(const void* at, size_t size)
 bool IsLeadByte(unsigned char b)
 {
     return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+}
+
+namespace {
+
+// glibc's converters for the code pages the program names; the system's tables on Windows.
+const char* IconvName(unsigned codePage)
+{
+    switch (codePage) {
+    case 932: return "CP932";
+    case 20932: return "EUC-JP";
+    case 65001: return "UTF-8";
+    default: return nullptr;
+    }
+}
+
+std::mutex IconvLock;
+
+// Converts with a converter opened once for each pair; false unless all of in was converted.
+bool Iconv(const char* to, const char* from, const char* in, size_t inCount, char* out, size_t* outCount)
+{
+    static std::string openedTo[6];
+    static std::string openedFrom[6];
+    static iconv_t converters[6];
+    static int openedCount = 0;
+    std::lock_guard<std::mutex> hold(IconvLock);
+    iconv_t converter = reinterpret_cast<iconv_t>(-1);
+    for (int i = 0; i < openedCount; ++i)
+        if (openedTo[i] == to && openedFrom[i] == from)
+            converter = converters[i];
+    if (converter == reinterpret_cast<iconv_t>(-1)) {
+        converter = iconv_open(to, from);
+        if (converter == reinterpret_cast<iconv_t>(-1) || openedCount == 6)
+            return false;
+        openedTo[openedCount] = to;
+        openedFrom[openedCount] = from;
+        converters[openedCount++] = converter;
+    }
+    iconv(converter, nullptr, nullptr, nullptr, nullptr);
+    char* source = const_cast<char*>(in);
+    size_t sourceLeft = inCount;
+    char* target = out;
+    size_t room = *outCount;
+    size_t done = iconv(converter, &source, &sourceLeft, &target, &room);
+    if (done == static_cast<size_t>(-1) || sourceLeft != 0)
+        return false;
+    size_t flushed = iconv(converter, nullptr, nullptr, &target, &room);
+    *outCount = static_cast<size_t>(target - out);
+    return flushed != static_cast<size_t>(-1);
+}
+
+}
+
+long SystemDecodeCharacter(unsigned codePage, const char* bytes, int count)
+{
+    const char* name = IconvName(codePage);
+    unsigned char out[8];
+    size_t made = sizeof out;
+    if (name == nullptr || count <= 0 || !Iconv("UTF-32LE", name, bytes, static_cast<size_t>(count),
+                                                 reinterpret_cast<char*>(out), &made) || made != 4)
+        return -1;
+    return static_cast<long>(out[0] | out[1] << 8 | out[2] << 16 | static_cast<unsigned long>(out[3]) << 24);
+}
+
+int SystemEncodeCharacter(unsigned codePage, unsigned long codePoint, char* out)
+{
+    const char* name = IconvName(codePage);
+    if (name == nullptr || codePoint >= 0x110000 || (codePoint >= 0xD800 && codePoint <= 0xDFFF))
+        return 0;
+    char in[4] = {static_cast<char>(codePoint & 0xFF), static_cast<char>(codePoint >> 8 & 0xFF),
+                  static_cast<char>(codePoint >> 16 & 0xFF), 0};
+    char made[8];
+    size_t count = sizeof made;
+    if (!Iconv(name, "UTF-32LE", in, sizeof in, made, &count) || count == 0 || count > 4 ||
+        SystemDecodeCharacter(codePage, made, static_cast<int>(count)) != static_cast<long>(codePoint))
+        return 0;
+    std::memcpy(out, made, count);
+    return static_cast<int>(count);
 }
 
 bool FindEntry(const char* path, bool* isDirectory)

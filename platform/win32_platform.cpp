@@ -93,6 +93,54 @@ bool IsLeadByte(unsigned char b)
     return table.lead[b];
 }
 
+// Code page 20932 writes a JIS X 0212 character as two bytes, its second below 0x80, where EUC-JP
+// writes 8F and two bytes over 0x80.
+const unsigned EucJpPage = 20932;
+
+long SystemDecodeCharacter(unsigned codePage, const char* bytes, int count)
+{
+    if (codePage == EucJpPage && count == 3 && static_cast<unsigned char>(bytes[0]) == 0x8F) {
+        char pair[2] = {bytes[1], static_cast<char>(bytes[2] & 0x7F)};
+        return SystemDecodeCharacter(codePage, pair, 2);
+    }
+    wchar_t units[4];
+    int made = MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, bytes, count, units, 4);
+    if (made == 1 && (units[0] < 0xD800 || units[0] > 0xDFFF))
+        return units[0];
+    if (made == 2 && units[0] >= 0xD800 && units[0] < 0xDC00 && units[1] >= 0xDC00 && units[1] < 0xE000)
+        return 0x10000 + ((static_cast<long>(units[0]) - 0xD800) << 10) + (units[1] - 0xDC00);
+    return -1;
+}
+
+int SystemEncodeCharacter(unsigned codePage, unsigned long codePoint, char* out)
+{
+    wchar_t units[2];
+    int count = 1;
+    if (codePoint >= 0x110000 || (codePoint >= 0xD800 && codePoint <= 0xDFFF))
+        return 0;
+    if (codePoint >= 0x10000) {
+        units[0] = static_cast<wchar_t>(0xD800 + ((codePoint - 0x10000) >> 10));
+        units[1] = static_cast<wchar_t>(0xDC00 + ((codePoint - 0x10000) & 0x3FF));
+        count = 2;
+    } else {
+        units[0] = static_cast<wchar_t>(codePoint);
+    }
+    BOOL defaulted = FALSE;
+    DWORD flags = codePage == CP_UTF8 ? 0 : WC_NO_BEST_FIT_CHARS;
+    BOOL* used = codePage == CP_UTF8 ? nullptr : &defaulted;
+    int made = WideCharToMultiByte(codePage, flags, units, count, out, 4, nullptr, used);
+    if (codePage == EucJpPage && made == 2 && static_cast<unsigned char>(out[1]) < 0x80) {
+        out[2] = static_cast<char>(out[1] | 0x80);
+        out[1] = out[0];
+        out[0] = static_cast<char>(0x8F);
+        made = 3;
+    }
+    // Some pages map a character to a look-alike even so; only one that reads back is taken.
+    if (made <= 0 || defaulted || SystemDecodeCharacter(codePage, out, made) != static_cast<long>(codePoint))
+        return 0;
+    return made;
+}
+
 bool FindEntry(const char* path, bool* isDirectory)
 {
     WIN32_FIND_DATAA found;

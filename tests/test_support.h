@@ -51,6 +51,7 @@ inline void ResetEditor()
     StatusBar = nullptr;
     AppInstance = nullptr;
     DocumentChanged = nullptr;
+    TypedCharactersReplaced = nullptr;
     EditStateChanged = nullptr;
     LoadRepaint = nullptr;
     LoadProgress = nullptr;

@@ -1,4 +1,5 @@
 #include "view/char_input.h"
+#include "document/char_convert.h"
 #include "document/editor_record.h"
 #include "document/text_line.h"
 #include "layout/row_layout.h"
@@ -11,10 +12,12 @@
 #include <string>
 
 void (*DocumentChanged)() = nullptr;
+void (*TypedCharactersReplaced)(int count) = nullptr;
 
 namespace {
 
 int PendingLead = -1;
+unsigned PendingHigh = 0;
 
 bool HasBreak(const char* bytes, int count)
 {
@@ -112,7 +115,48 @@ bool TypeInputMethodCharacter(unsigned code, unsigned long* error)
     return TypeAnsiCharacter(pair, 2, error);
 }
 
+bool DocumentHolds(unsigned long codePoint)
+{
+    char held[4];
+    return codePoint < 0x80 || EncodeHeld(View.code, codePoint, held) > 0;
+}
+
+bool TypeCharacter(unsigned long codePoint, bool* unheld, unsigned long* error)
+{
+    *error = 0;
+    *unheld = false;
+    PendingLead = -1;
+    if (codePoint < 0x80)
+        return TypeByte(static_cast<unsigned char>(codePoint), error);
+    char held[4];
+    int length = EncodeHeld(View.code, codePoint, held);
+    if (length == 0) {
+        *unheld = true;
+        return true;
+    }
+    return InsertText(held, length, error);
+}
+
+bool CharacterFromUnit(unsigned unit, unsigned long* codePoint)
+{
+    if (unit >= 0xD800 && unit < 0xDC00) {
+        PendingHigh = unit;
+        return false;
+    }
+    unsigned high = PendingHigh;
+    PendingHigh = 0;
+    if (unit >= 0xDC00 && unit < 0xE000) {
+        if (high == 0)
+            return false;
+        *codePoint = 0x10000 + ((static_cast<unsigned long>(high) - 0xD800) << 10) + (unit - 0xDC00);
+        return true;
+    }
+    *codePoint = unit;
+    return true;
+}
+
 void DropPendingLeadByte()
 {
     PendingLead = -1;
+    PendingHigh = 0;
 }

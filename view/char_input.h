@@ -26,5 +26,23 @@ bool TypeByte(unsigned char b, unsigned long* error);
 // its lead byte above its trail byte, typed as one character in one edit, or one byte as TypeByte
 // takes it. A lead byte still waiting from a character message is dropped first.
 bool TypeInputMethodCharacter(unsigned code, unsigned long* error);
-// Forgets a lead byte still waiting (the caret moved, the window lost the focus).
+// One character as a Unicode window gets it (surrogate pairs already joined), typed in the
+// document's code: ASCII as TypeByte takes it, anything else as the bytes the code holds it in.
+// When the code has no such character nothing is typed and *unheld is set; the caller asks the
+// user what to do.
+bool TypeCharacter(unsigned long codePoint, bool* unheld, unsigned long* error);
+// Whether the document's code holds the character.
+bool DocumentHolds(unsigned long codePoint);
+
+// Called with the count of typed characters that became '?' because the document's code lacks
+// them. Null until the application sets it.
+extern void (*TypedCharactersReplaced)(int count);
+
+// A UTF-16 unit of a character message of the Unicode window: true, with the character in
+// *codePoint, once one is complete. The first half of a pair waits for its second; a second half
+// without its first is dropped.
+bool CharacterFromUnit(unsigned unit, unsigned long* codePoint);
+
+// Forgets a lead byte or the first half of a pair still waiting (the caret moved, the window lost
+// the focus).
 void DropPendingLeadByte();

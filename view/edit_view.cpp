@@ -5,6 +5,7 @@
 #include "platform/platform.h"
 #include "view/caret_moves.h"
 #include "view/char_input.h"
+#include "view/code_change.h"
 #include "view/editing.h"
 #include "view/input_method.h"
 #include "view/mouse_select.h"
@@ -12,12 +13,15 @@
 #include "view/viewport.h"
 
 #include <windowsx.h>
+#include <imm.h>
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
+#include <vector>
 
 namespace {
 
-const char ClassName[] = "Tessary EditCtrl";
+const wchar_t ClassName[] = L"Tessary EditCtrl";
 
 }
 
@@ -52,7 +56,7 @@ EditView* ViewOf(HWND window)
     return reinterpret_cast<EditView*>(GetWindowLongPtrA(window, GWLP_USERDATA));
 }
 
-void OnCreate(HWND window, const CREATESTRUCTA& create)
+void OnCreate(HWND window, const CREATESTRUCTW& create)
 {
     SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create.lpCreateParams));
     EditShown = AfterEdit;
@@ -160,6 +164,115 @@ void OnChar(unsigned char b)
         EditAndReport(TypeByte, b);
 }
 
+// Asks whether the document is to become UTF-8, so that a character its code lacks can be typed.
+bool AskToConvert(int unheld)
+{
+    int losses;
+    TextCode code;
+    {
+        DocumentGuard guard;
+        losses = ConversionLosses(CodeUtf8);
+        code = View.code;
+    }
+    char text[512];
+    int made = std::snprintf(text, sizeof text,
+                             "入力した文字のうち %d 文字は %s にない文字です。\n文書の文字コードを UTF-8 に変換しますか？\n\n"
+                             "「いいえ」を選ぶと、その文字は「?」になります。",
+                             unheld, TextCodeName(code));
+    if (losses > 0 && made > 0 && static_cast<size_t>(made) < sizeof text)
+        std::snprintf(text + made, sizeof text - static_cast<size_t>(made),
+                      "\n（文書のうち %d 文字は UTF-8 に変換できないため「?」になります）", losses);
+    HWND owner = MainWindow != nullptr ? MainWindow : View.hwnd;
+    return MessageBoxA(owner, text, "Tessary", MB_YESNO | MB_ICONQUESTION) == IDYES;
+}
+
+// Unicode characters typed or composed, in order. ASCII goes the way a character message's byte
+// always went; the others in the document's code, and when the code lacks some of them the user
+// chooses between converting the document to UTF-8 and typing '?' for them.
+void TypeCharacters(const std::vector<unsigned long>& characters)
+{
+    int unheld = 0;
+    {
+        DocumentGuard guard;
+        for (unsigned long c : characters)
+            unheld += !DocumentHolds(c);
+    }
+    if (unheld > 0 && AskToConvert(unheld)) {
+        unsigned long error = 0;
+        bool converted;
+        {
+            DocumentGuard guard;
+            converted = ConvertDocument(CodeUtf8, &error);
+        }
+        if (!ReportEdit(converted, error))
+            return;
+    }
+    int replaced = 0;
+    for (unsigned long c : characters) {
+        if (c < 0x80) {
+            OnChar(static_cast<unsigned char>(c));
+            continue;
+        }
+        unsigned long error = 0;
+        bool done;
+        bool lacked = false;
+        {
+            DocumentGuard guard;
+            done = TypeCharacter(c, &lacked, &error);
+            if (done && lacked) {
+                ++replaced;
+                done = TypeByte('?', &error);
+            }
+        }
+        if (!ReportEdit(done, error))
+            break;
+    }
+    if (replaced > 0 && TypedCharactersReplaced != nullptr)
+        TypedCharactersReplaced(replaced);
+}
+
+// A character message of the Unicode window (WM_CHAR, WM_IME_CHAR): one UTF-16 unit. A surrogate
+// pair comes as two messages and is typed once both have come.
+void OnUnicodeChar(WPARAM unit)
+{
+    unsigned long c;
+    if (!CharacterFromUnit(static_cast<unsigned>(unit & 0xFFFF), &c))
+        return;
+    if (c < 0x80) {
+        OnChar(static_cast<unsigned char>(c));
+        return;
+    }
+    TypeCharacters(std::vector<unsigned long>(1, c));
+}
+
+// The input method's result, taken whole as UTF-16 so that no character is lost on the way.
+bool OnComposition(HWND window, LPARAM changed)
+{
+    if ((changed & GCS_RESULTSTR) == 0)
+        return false;
+    HIMC context = ImmGetContext(window);
+    if (context == nullptr)
+        return false;
+    LONG size = ImmGetCompositionStringW(context, GCS_RESULTSTR, nullptr, 0);
+    std::vector<wchar_t> units(size > 0 ? static_cast<size_t>(size) / sizeof(wchar_t) + 1 : 1);
+    if (size > 0)
+        size = ImmGetCompositionStringW(context, GCS_RESULTSTR, units.data(), static_cast<DWORD>(size));
+    ImmReleaseContext(window, context);
+    if (size < 0)
+        return false;
+    std::vector<unsigned long> characters;
+    size_t count = static_cast<size_t>(size) / sizeof(wchar_t);
+    for (size_t i = 0; i < count; ++i) {
+        unsigned long c = static_cast<unsigned short>(units[i]);
+        if (c >= 0xD800 && c < 0xDC00 && i + 1 < count && units[i + 1] >= 0xDC00 && units[i + 1] < 0xE000)
+            c = 0x10000 + ((c - 0xD800) << 10) + (static_cast<unsigned short>(units[++i]) - 0xDC00);
+        characters.push_back(c);
+    }
+    DropPendingLeadByte();
+    TypeCharacters(characters);
+    return true;
+}
+
 // The message carries only the low 16 bits of the thumb's place; the bar itself knows all 32.
 // Its tracking position is trusted only when it agrees with the message, so a message that did
 // not come from this bar's drag is taken as it stands.
@@ -245,35 +358,37 @@ bool EditAndReport(bool (*edit)(unsigned code, unsigned long* error), unsigned c
 
 void CreateEditWindow(HWND parent)
 {
+    // A Unicode window, so that typed and composed characters reach it whole, whatever the ANSI
+    // code page lacks.
     HINSTANCE instance = GetModuleHandleA(nullptr);
-    WNDCLASSA windowClass;
+    WNDCLASSW windowClass;
     std::memset(&windowClass, 0, sizeof windowClass);
     windowClass.style = CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS;
     windowClass.lpfnWndProc = EditViewProc;
     windowClass.hInstance = instance;
     windowClass.hCursor = LoadCursorA(nullptr, IDC_IBEAM);
     windowClass.lpszClassName = ClassName;
-    RegisterClassA(&windowClass);
-    View.hwnd = CreateWindowExA(0, ClassName, "Tessary", WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_HSCROLL,
+    RegisterClassW(&windowClass);
+    View.hwnd = CreateWindowExW(0, ClassName, L"Tessary", WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_HSCROLL,
                                 0, 0, 0, 0, parent, nullptr, instance, &View);
 }
 
 LRESULT CALLBACK EditViewProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (message == WM_CREATE) {
-        OnCreate(window, *reinterpret_cast<const CREATESTRUCTA*>(lParam));
+        OnCreate(window, *reinterpret_cast<const CREATESTRUCTW*>(lParam));
         return 0;
     }
     EditView* view = ViewOf(window);
     if (view == nullptr)
-        return DefWindowProcA(window, message, wParam, lParam);
+        return DefWindowProcW(window, message, wParam, lParam);
     switch (message) {
     case WM_SIZE: SetViewSize(LOWORD(lParam), HIWORD(lParam)); return 0;
     case WM_SETFOCUS: CaretCreate(); return 0;
     case WM_KILLFOCUS: DestroyCaret(); return 0;
     case WM_PAINT: OnPaint(window); return 0;
     case WM_KEYDOWN: OnKey(*view, wParam, KeyDown(VK_SHIFT), KeyDown(VK_CONTROL)); return 0;
-    case WM_CHAR: OnChar(LOBYTE(wParam)); return 0;
+    case WM_CHAR: OnUnicodeChar(wParam); return 0;
     case WM_HSCROLL: OnHScroll(window, *view, LOWORD(wParam), HIWORD(wParam)); return 0;
     case WM_VSCROLL: OnVScroll(window, *view, LOWORD(wParam), HIWORD(wParam)); return 0;
     case WM_MOUSEWHEEL: OnWheel(LOWORD(wParam), static_cast<short>(HIWORD(wParam))); return 0;
@@ -283,12 +398,16 @@ LRESULT CALLBACK EditViewProc(HWND window, UINT message, WPARAM wParam, LPARAM l
     case WM_LBUTTONUP: MouseUp(); return 0;
     case WM_CAPTURECHANGED: DragEnded(); return 0;
     case WM_TIMER: DragTimerTick(wParam); return 0;
-    case WM_IME_CHAR: EditAndReport(TypeInputMethodCharacter, static_cast<unsigned>(wParam & 0xFFFF)); return 0;
+    case WM_IME_CHAR: OnUnicodeChar(wParam); return 0;
+    case WM_IME_COMPOSITION:
+        if (OnComposition(window, lParam))
+            return 0;
+        break;
     // The system's own composition window still does the drawing.
     case WM_IME_STARTCOMPOSITION: CompositionStarted(); break;
     case WM_IME_ENDCOMPOSITION: CompositionEnded(); break;
     }
-    return DefWindowProcA(window, message, wParam, lParam);
+    return DefWindowProcW(window, message, wParam, lParam);
 }
 
 void SetViewSize(int width, int height)

@@ -4,8 +4,9 @@
 #pragma once
 #include <windows.h>
 
-// Registers the "Tessary EditCtrl" class and creates the view inside parent. View.hwnd is the
-// new window, or null when creation failed.
+// Registers the "Tessary EditCtrl" class, a Unicode window so that every typed character arrives
+// whole, and creates the view inside parent. View.hwnd is the new window, or null when creation
+// failed.
 void CreateEditWindow(HWND parent);
 
 LRESULT CALLBACK EditViewProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

@@ -7,6 +7,7 @@
 #include "platform/platform.h"
 #include "view/caret_moves.h"
 #include "view/char_input.h"
+#include "view/document_layout.h"
 #include "view/selection.h"
 
 #include <cstring>
@@ -147,6 +148,16 @@ void Restore(const LogPlace& caret, const LogPlace& anchor)
     View.anchor = FromLog(anchor);
 }
 
+// The document's code as a step of the log left it: its lines are measured again under the new
+// rule, and the window repaints all of them.
+void Recode(TextCode code)
+{
+    SetDocumentCode(code);
+    MeasureDocument();
+    EditSpan all = {0, 0, true};
+    Pending = all;
+}
+
 bool DeleteRange(const TextPlace& from, const TextPlace& to, EditKind kind, unsigned long* error)
 {
     if (from == to)
@@ -188,7 +199,7 @@ bool ReplaceRange(const TextPlace& from, const TextPlace& to, const char* bytes,
     // A lone lead byte at a line's end pairs with whatever is joined or typed after it; the
     // caret then goes after the character it made.
     TextPlace caret = end;
-    if (!IsCharacterBoundary(caret.line->text, caret.line->length, caret.pos))
+    if (!DocumentRule().isBoundary(caret.line->text, caret.line->length, caret.pos))
         ++caret.pos;
     step.caretAfter = step.anchorAfter = ToLog(caret);
     if (logged)
@@ -258,6 +269,16 @@ bool UndoEdit(unsigned long* error)
     bool applied = false;
     for (;;) {
         const UndoStep& step = View.undo.NextUndo();
+        if (step.kind == EditCode) {
+            Recode(step.codeBefore);
+            applied = true;
+            Restore(step.caretBefore, step.anchorBefore);
+            bool more = step.withPrevious;
+            View.undo.StepBack();
+            if (!more || !View.undo.CanUndo())
+                break;
+            continue;
+        }
         TextPlace from = FromLog(step.start);
         TextPlace to = FromLog(EndOf(step.start, step.inserted));
         TextPlace end;
@@ -286,6 +307,15 @@ bool RedoEdit(unsigned long* error)
     bool applied = false;
     for (;;) {
         const UndoStep& step = View.undo.NextRedo();
+        if (step.kind == EditCode) {
+            Recode(step.codeAfter);
+            applied = true;
+            Restore(step.caretAfter, step.anchorAfter);
+            View.undo.StepForward();
+            if (!View.undo.CanRedo() || !View.undo.NextRedo().withPrevious)
+                break;
+            continue;
+        }
         TextPlace from = FromLog(step.start);
         TextPlace to = FromLog(EndOf(step.start, step.removed));
         TextPlace end;
@@ -302,6 +332,27 @@ bool RedoEdit(unsigned long* error)
     if (applied)
         ShowChange();
     return done;
+}
+
+bool RecordCodeChange(TextCode code, const TextPlace& caret, const TextPlace& anchor)
+{
+    UndoStep step;
+    step.start.line = 0;
+    step.start.pos = 0;
+    step.caretBefore = ToLog(CaretPlace());
+    step.anchorBefore = ToLog(View.anchor.line != nullptr ? View.anchor : CaretPlace());
+    step.caretAfter = ToLog(caret);
+    step.anchorAfter = ToLog(anchor);
+    step.kind = EditCode;
+    step.withPrevious = false;
+    step.codeBefore = View.code;
+    step.codeAfter = code;
+    View.undo.Record(step);
+    Recode(code);
+    PlaceCaretAt(caret);
+    View.anchor = anchor;
+    ShowChange();
+    return true;
 }
 
 void BeginEditGroup()

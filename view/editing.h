@@ -50,6 +50,10 @@ bool DeleteForward(bool word, unsigned long* error);
 bool UndoEdit(unsigned long* error);
 bool RedoEdit(unsigned long* error);
 
+// Makes code the document's code as a step of the log, after the edits that converted its bytes
+// (in the same group): the lines are measured again, the caret and the anchor go where given.
+bool RecordCodeChange(TextCode code, const TextPlace& caret, const TextPlace& anchor);
+
 // The edits between these two make one step for Undo, and the window (the modified mark,
 // EditShown, EditStateChanged) catches up with them once, when the group ends.
 void BeginEditGroup();

@@ -1,7 +1,7 @@
 // The input method's windows beside the edit view: while a composition lasts, its composition
 // window stands at the caret in the view's font and its candidate list keeps off the caret's row,
-// following the caret as it moves. The characters it produces come as WM_IME_CHAR
-// (TypeInputMethodCharacter, view/char_input.h).
+// following the caret as it moves. The edit view takes what it produces as Unicode: the result
+// of a composition whole (ImmGetCompositionStringW), single characters as WM_IME_CHAR.
 #pragma once
 
 // WM_IME_STARTCOMPOSITION and WM_IME_ENDCOMPOSITION.

@@ -131,7 +131,7 @@ TEST_F(DialogsTest, DocumentInfoOfANewDocumentShowsNoNameAndZeroBytes)
     EXPECT_EQ(seen.size, "0 bytes");
     EXPECT_EQ(seen.endings, Texts({"CR+LF", "CR", "LF"}));
     EXPECT_EQ(seen.ending, 0);
-    EXPECT_EQ(seen.codes, Texts({"Shift-JIS"}));
+    EXPECT_EQ(seen.codes, Texts({"Shift-JIS", "UTF-8", "UTF-8 (BOM)", "UTF-16LE", "UTF-16BE", "EUC-JP", "JIS"}));
     EXPECT_EQ(seen.code, 0);
     EXPECT_EQ(seen.types, Texts({"標準"}));
     EXPECT_EQ(seen.type, 0);

@@ -311,3 +311,31 @@ TEST_F(FindCommandsTest, DuringALoadFindSearchesTheLinesReadAndReplaceWaits)
     EXPECT_EQ(LinesOf(View.firstLine)[3].substr(0, 4), "pin ");
     CloseDialog(dialog);
 }
+
+TEST_F(FindCommandsTest, AUtf8DocumentIsSearchedAndReplacedInItsOwnCode)
+{
+    // A line with a character of four bytes: the selection's UTF-8 becomes the pattern.
+    Open({"\xe3\x81\x82\xe3\x81\x84 Cat", "\xf0\xa0\xae\xb7\xe3\x81\x82"});
+    {
+        DocumentGuard guard;
+        SetDocumentCode(CodeUtf8);
+    }
+    Select(0, 0, 0, 3);
+    HWND dialog = OpenDialog(CMD_REPLACE, nullptr);
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(Field(dialog, edt1), "\x82\xa0");
+    wchar_t field[16] = L"";
+    GetDlgItemTextW(dialog, edt1, field, 16);
+    EXPECT_EQ(std::wstring(field), L"\x3042");
+    Press(dialog, IDOK);
+    EXPECT_EQ(Selection(), "1:4-1:7") << "the next match after the selection, past the four-byte character";
+    SetDlgItemTextW(dialog, edt2, L"\x30A2");
+    EXPECT_EQ(PressForBox(dialog, psh2), "「\x82\xa0」を 2 か所置換しました。");
+    EXPECT_EQ(LinesOf(View.firstLine),
+              Lines({"\xe3\x82\xa2\xe3\x81\x84 Cat", "\xf0\xa0\xae\xb7\xe3\x82\xa2"}));
+    // Letters fold in any code; the inside of a character is never a match.
+    SetDlgItemTextW(dialog, edt1, L"cat");
+    EXPECT_EQ(PressForBox(dialog, psh2), "「cat」を 1 か所置換しました。");
+    EXPECT_EQ(LinesOf(View.firstLine)[0], "\xe3\x82\xa2\xe3\x81\x84 \xe3\x82\xa2");
+    CloseDialog(dialog);
+}

@@ -14,12 +14,16 @@ struct ReferenceMatch {
     int start;
 };
 
-// The characters of bytes as the editor splits them: a lead byte with a byte after it makes two.
-inline std::vector<std::string> ReferenceCharacters(const std::string& bytes)
+// The characters of bytes as the editor splits them: in Shift-JIS a lead byte with a byte after it
+// makes two; in another code as its rule steps from the start.
+inline std::vector<std::string> ReferenceCharacters(const std::string& bytes, const CharRule& rule)
 {
     std::vector<std::string> characters;
+    bool shiftJis = &rule == &RuleFor(CodeShiftJis);
     for (size_t i = 0; i < bytes.size();) {
-        size_t size = IsLeadByte(static_cast<unsigned char>(bytes[i])) && i + 1 < bytes.size() ? 2 : 1;
+        int cells;
+        size_t size = shiftJis ? (IsLeadByte(static_cast<unsigned char>(bytes[i])) && i + 1 < bytes.size() ? 2 : 1)
+                               : static_cast<size_t>(rule.Step(bytes.c_str() + i, &cells));
         characters.push_back(bytes.substr(i, size));
         i += size;
     }
@@ -40,11 +44,11 @@ inline bool ReferenceSame(const std::string& a, const std::string& b, bool match
 
 // Every match in the line, by its start, in order.
 inline std::vector<int> ReferenceLineMatches(const std::string& line, const std::string& pattern, bool matchCase,
-                                             bool wholeWord)
+                                             bool wholeWord, const CharRule& rule = RuleFor(CodeShiftJis))
 {
     std::vector<int> starts;
-    std::vector<std::string> text = ReferenceCharacters(line);
-    std::vector<std::string> wanted = ReferenceCharacters(pattern);
+    std::vector<std::string> text = ReferenceCharacters(line, rule);
+    std::vector<std::string> wanted = ReferenceCharacters(pattern, rule);
     if (wanted.empty())
         return starts;
     int offset = 0;
@@ -58,11 +62,11 @@ inline std::vector<int> ReferenceLineMatches(const std::string& line, const std:
             continue;
         if (wholeWord) {
             // Classes are asked of terminated text, as the line's own bytes are.
-            CharClass first = ClassOfCharacter(text[i].c_str());
-            CharClass last = ClassOfCharacter(text[i + wanted.size() - 1].c_str());
-            if (i > 0 && ClassOfCharacter(text[i - 1].c_str()) == first)
+            CharClass first = ClassOfCharacter(rule, text[i].c_str());
+            CharClass last = ClassOfCharacter(rule, text[i + wanted.size() - 1].c_str());
+            if (i > 0 && ClassOfCharacter(rule, text[i - 1].c_str()) == first)
                 continue;
-            if (i + wanted.size() < text.size() && ClassOfCharacter(text[i + wanted.size()].c_str()) == last)
+            if (i + wanted.size() < text.size() && ClassOfCharacter(rule, text[i + wanted.size()].c_str()) == last)
                 continue;
         }
         starts.push_back(offset);
@@ -71,11 +75,12 @@ inline std::vector<int> ReferenceLineMatches(const std::string& line, const std:
 }
 
 inline std::vector<ReferenceMatch> ReferenceMatches(const std::vector<std::string>& lines, const std::string& pattern,
-                                                    bool matchCase, bool wholeWord)
+                                                    bool matchCase, bool wholeWord,
+                                                    const CharRule& rule = RuleFor(CodeShiftJis))
 {
     std::vector<ReferenceMatch> matches;
     for (size_t i = 0; i < lines.size(); ++i)
-        for (int start : ReferenceLineMatches(lines[i], pattern, matchCase, wholeWord))
+        for (int start : ReferenceLineMatches(lines[i], pattern, matchCase, wholeWord, rule))
             matches.push_back({static_cast<int>(i), start});
     return matches;
 }

@@ -282,3 +282,115 @@ TEST_F(TextSearch, RandomShiftJisTextIsSearchedAsItsCharactersSay)
         }
     }
 }
+
+namespace {
+
+// Pieces of UTF-8 and EUC-JP text that make the hard cases: characters whose inner bytes look like
+// others (あ E3 81 82 holds 81 82; EUC-JP 漢 B4 C1 and the pair C1 B4 inside "漢漢"), marks that
+// join the letter before them, half-width katakana (8E xx) and the supplement (8F xx yy), stray
+// bytes.
+std::string RandomPiece(std::mt19937& random, TextCode code)
+{
+    static const char* const utf8[] = {"a", "A", "e", "E", " ", "_", "1", "\xe3\x81\x82", "\xe3\x81\x84",
+                                       "\xe6\xbc\xa2", "\xcc\x81", "\xe3\x82\x99", "\xef\xbd\xb1", "\xf0\xa0\xae\xb7",
+                                       "\x81", "\x82", "\xe3", "\xff", "\xc3\xa9", "\t"};
+    static const char* const euc[] = {"a", "A", "b", "B", " ", "_", "1", "\xa4\xa2", "\xa2\xa4", "\xb4\xc1",
+                                      "\xc1\xb4", "\x8e\xb1", "\x8e", "\x8f\xb0\xa1", "\x8f", "\xa1", "\xb1",
+                                      "\xa1\xa1", "\x80", "\t"};
+    return code == CodeUtf8 ? utf8[random() % 20] : euc[random() % 20];
+}
+
+std::string Text(std::mt19937& random, TextCode code, int most)
+{
+    std::string text;
+    int pieces = static_cast<int>(random() % static_cast<unsigned>(most + 1));
+    for (int i = 0; i < pieces; ++i)
+        text += RandomPiece(random, code);
+    return text;
+}
+
+}
+
+TEST_F(TextSearch, AUtf8PatternMatchesOnlyWholeCharacters)
+{
+    SetDocumentCode(CodeUtf8);
+    // い is E3 81 84; "\x81\x84" would match inside it, and "\x84\xe3" across two characters.
+    EXPECT_EQ(Starts("\xe3\x81\x84\xe3\x81\x84", "\x81\x84"), std::vector<int>());
+    EXPECT_EQ(Starts("\xe3\x81\x84\xe3\x81\x84", "\x84\xe3"), std::vector<int>());
+    EXPECT_EQ(Starts("\xe3\x81\x84\xe3\x81\x84", "\xe3\x81\x84"), std::vector<int>({0, 3}));
+    // A letter with a combining mark is one character: "e" is not in "é" written so, "é" is.
+    EXPECT_EQ(Starts("e\xcc\x81" "e", "e"), std::vector<int>({3}));
+    EXPECT_EQ(Starts("e\xcc\x81" "e", "e\xcc\x81"), std::vector<int>({0}));
+    // Folding stays with letters that are whole characters.
+    EXPECT_EQ(Starts("E\xcc\x81" "E", "e\xcc\x81", false), std::vector<int>());
+    EXPECT_EQ(Starts("E\xe3\x81\x84" "e", "e", false), std::vector<int>({0, 4}));
+    // 𠮷 and a lone lead byte of it.
+    EXPECT_EQ(Starts("x\xf0\xa0\xae\xb7\xf0", "\xf0"), std::vector<int>({5}));
+    EXPECT_EQ(BackwardStarts("\xf0\xa0\xae\xb7" "a\xf0\xa0\xae\xb7", "\xf0\xa0\xae\xb7"), std::vector<int>({0, 5}));
+    // Whole words by the classes of the characters around: kanji, then hiragana.
+    EXPECT_EQ(Starts("\xe6\xbc\xa2\xe6\xbc\xa2\xe3\x81\x84", "\xe6\xbc\xa2", true, true), std::vector<int>());
+    EXPECT_EQ(Starts("\xe6\xbc\xa2\xe6\xbc\xa2\xe3\x81\x84", "\xe6\xbc\xa2\xe6\xbc\xa2", true, true),
+              std::vector<int>({0}));
+}
+
+TEST_F(TextSearch, AnEucJpPatternMatchesOnlyWholeCharacters)
+{
+    SetDocumentCode(CodeEucJp);
+    // 漢 B4 C1 twice holds C1 B4 across the two.
+    EXPECT_EQ(Starts("\xb4\xc1\xb4\xc1", "\xc1\xb4"), std::vector<int>());
+    EXPECT_EQ(BackwardStarts("\xb4\xc1\xb4\xc1", "\xc1\xb4"), std::vector<int>());
+    EXPECT_EQ(Starts("\xb4\xc1\xb4\xc1", "\xb4\xc1"), std::vector<int>({0, 2}));
+    // After a half-width katakana (8E B1) the run pairs from the byte after it.
+    EXPECT_EQ(Starts("\x8e\xb1\xb4\xc1", "\xb1\xb4"), std::vector<int>());
+    EXPECT_EQ(Starts("\x8e\xb1\xb4\xc1", "\xb4\xc1"), std::vector<int>({2}));
+    // The supplement's three bytes (8F B0 A1) hold a JIS X 0208 pair B0 A1 that is not there.
+    EXPECT_EQ(Starts("\x8f\xb0\xa1\xb0\xa1", "\xb0\xa1"), std::vector<int>({3}));
+    EXPECT_EQ(BackwardStarts("\x8f\xb0\xa1\xb0\xa1", "\xb0\xa1"), std::vector<int>({3}));
+    // A lone single shift at the pattern's end would join what follows it in the line.
+    EXPECT_EQ(Starts("a\x8e\xb1" "a\x8e", "a\x8e"), std::vector<int>({3}));
+    EXPECT_EQ(Starts("Ab\xa4\xa2" "ab", "aB", false), std::vector<int>({0, 4}));
+}
+
+TEST_F(TextSearch, RandomUtf8AndEucJpTextIsSearchedAsItsCharactersSay)
+{
+    std::mt19937 random(62);
+    for (TextCode code : {CodeUtf8, CodeEucJp}) {
+        SetDocumentCode(code);
+        const CharRule& rule = DocumentRule();
+        for (int round = 0; round < 1500; ++round) {
+            Lines lines;
+            int lineCount = 1 + static_cast<int>(random() % 4);
+            for (int i = 0; i < lineCount; ++i)
+                lines.push_back(Text(random, code, 20));
+            Document(lines);
+            std::string pattern;
+            const std::string& source = lines[random() % lines.size()];
+            if (random() % 2 == 0 && !source.empty())
+                pattern = source.substr(random() % source.size(), 1 + random() % 6);
+            else
+                pattern = Text(random, code, 3);
+            for (char& b : pattern)
+                if (((b | 0x20) >= 'a' && (b | 0x20) <= 'z') && random() % 3 == 0)
+                    b = static_cast<char>(b ^ 0x20);
+            bool matchCase = random() % 2 == 0;
+            bool wholeWord = random() % 3 == 0;
+            SCOPED_TRACE(std::to_string(code) + " round " + std::to_string(round));
+            std::vector<ReferenceMatch> matches = ReferenceMatches(lines, pattern, matchCase, wholeWord, rule);
+            for (int i = 0; i < lineCount; ++i)
+                ASSERT_EQ(Starts(lines[i], pattern, matchCase, wholeWord),
+                          ReferenceLineMatches(lines[i], pattern, matchCase, wholeWord, rule))
+                    << "line " << i;
+            int line = static_cast<int>(random() % lines.size());
+            int pos = static_cast<int>(random() % (lines[line].size() + 1));
+            bool forward = random() % 2 == 0;
+            bool wrapped = false;
+            int length = static_cast<int>(pattern.size());
+            int index = ReferenceFind(matches, length, line, pos, forward, true, &wrapped);
+            std::string expected = "none";
+            if (index >= 0 && length > 0)
+                expected = std::to_string(matches[index].line) + ":" + std::to_string(matches[index].start) + "-" +
+                           std::to_string(matches[index].start + length) + (wrapped ? "+" : "");
+            ASSERT_EQ(Found(pattern, line, pos, forward, true, matchCase, wholeWord), expected);
+        }
+    }
+}

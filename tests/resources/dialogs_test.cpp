@@ -191,7 +191,7 @@ TEST(DialogResources, TheProgramsProceduresFindTheirControls)
     HWND info = CreateDialogParamA(AppInstance, MAKEINTRESOURCEA(IDD_DOCUMENT_INFO), nullptr, DocInfoDialogProc, 0);
     ASSERT_NE(info, nullptr);
     EXPECT_EQ(Items(info, IDC_LINE_ENDING), 3);
-    EXPECT_EQ(Items(info, IDC_CHARACTER_CODE), 1);
+    EXPECT_EQ(Items(info, IDC_CHARACTER_CODE), TextCodeCount);
     EXPECT_EQ(Items(info, IDC_DISPLAY_TYPE), 1);
     EXPECT_STRCASEEQ(ClassOf(GetDlgItem(info, IDC_FILE_NAME)).c_str(), "Static");
     EXPECT_EQ(WindowText(GetDlgItem(info, IDC_FILE_SIZE)), "0 bytes");

@@ -58,14 +58,16 @@ TEST_F(MouseSelect, AClickPutsTheCaretAtTheNearestBoundaryAndShiftClickExtends)
     EXPECT_EQ(caret.y, 14);
 }
 
-TEST_F(MouseSelect, AClickEndsTheTypingRunAndDropsAWaitingLeadByte)
+TEST_F(MouseSelect, AClickEndsTheTypingRunAndDropsAWaitingHalfCharacter)
 {
     Document({"abc"});
     Click(21, 0);
-    SendMessageA(View.hwnd, WM_CHAR, 'x', 0);
-    SendMessageA(View.hwnd, WM_CHAR, 0x82, 0);
+    SendMessageW(View.hwnd, WM_CHAR, 'x', 0);
+    // The first half of a surrogate pair, whose second half would come after the click.
+    SendMessageW(View.hwnd, WM_CHAR, 0xD842, 0);
     Click(0, 0);
-    SendMessageA(View.hwnd, WM_CHAR, 'y', 0);
+    SendMessageW(View.hwnd, WM_CHAR, 0xDFB7, 0);
+    SendMessageW(View.hwnd, WM_CHAR, 'y', 0);
     EXPECT_EQ(LinesOf(View.firstLine), std::vector<std::string>{"yabcx"});
     unsigned long error = 0;
     EXPECT_TRUE(UndoEdit(&error));
