@@ -229,6 +229,10 @@ run_persist() { # what: starts the program on persist.txt, checks its place, clo
     return
   fi
   sleep 1
+  if [ -n "${2:-}" ]; then
+    check_eq "$1: the window stands where it stood" "$2" \
+      "$(xdotool getwindowgeometry "$main" 2>/dev/null | tr -s ' \n' ' ' | sed 's/ (screen: [0-9]*)//; s/^Window [0-9]* //; s/ $//')"
+  fi
   click_close_box "$main"
   gone "$main" || fail "$1: the window did not close"
   no_tessary_left || fail "$1: the program did not end"
@@ -239,7 +243,11 @@ run_persist "the first run"
 check_eq "the wrap read at start is written again" "0x1" "$(reg_value WrapMode)"
 [ -n "$(reg_value WindowPlacement)" ] && echo "ok: a placement is written" || fail "no placement written"
 "$root/scripts/wine-run" reg add "$subkey" /v TabWidth /t REG_SZ /d abc /f >/dev/null 2>&1
-run_persist "the second run, with a bad tab width"
+# A normal place of (150, 120)-(580, 628), as WINDOWPLACEMENT stores it.
+place=2C0000000000000001000000FFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFF96000000780000004402000074020000
+"$root/scripts/wine-run" reg add "$subkey" /v WindowPlacement /t REG_BINARY /d "$place" /f >/dev/null 2>&1
+run_persist "the second run, with a bad tab width" "Position: 150,120 Geometry: 430x508"
+check_eq "the place is written back as it was read" "$place" "$(reg_value WindowPlacement)"
 check_eq "the wrap came back and is written again" "0x1" "$(reg_value WrapMode)"
 check_eq "the bad tab width became the default" "0x4" "$(reg_value TabWidth)"
 
