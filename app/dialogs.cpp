@@ -1,4 +1,5 @@
 #include "app/dialogs.h"
+#include "app/caret_status.h"
 #include "document/document_lock.h"
 #include "document/editor_record.h"
 #include "document/text_line.h"
@@ -10,9 +11,9 @@
 
 namespace {
 
+// In the order of LineEnding from EndingCrLf on.
 const char* const LineEndingNames[] = {"CR+LF", "CR", "LF"};
-const char* const LineEndings[] = {"\r\n", "\r", "\n"};
-const int LineEndingCount = sizeof LineEndings / sizeof LineEndings[0];
+const int LineEndingCount = sizeof LineEndingNames / sizeof LineEndingNames[0];
 
 void AddString(HWND dialog, int control, const char* text)
 {
@@ -36,15 +37,6 @@ long long DocumentTextBytes()
     return total;
 }
 
-int LineEndingIndex(const char* ending)
-{
-    if (std::strcmp(ending, "\r\n") == 0)
-        return 0;
-    if (ending[0] == '\r' && ending[1] != '\n')
-        return 1;
-    return 2;
-}
-
 void InitDocumentInfo(HWND dialog, HWND focus)
 {
     SendDlgItemMessageA(dialog, IDC_FILE_NAME, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(View.path));
@@ -57,17 +49,21 @@ void InitDocumentInfo(HWND dialog, HWND focus)
     SelectItem(dialog, IDC_CHARACTER_CODE, 0);
     for (const char* name : LineEndingNames)
         AddString(dialog, IDC_LINE_ENDING, name);
-    SelectItem(dialog, IDC_LINE_ENDING, LineEndingIndex(SaveLineEnding));
+    SelectItem(dialog, IDC_LINE_ENDING, static_cast<int>(View.lineEnd) - EndingCrLf);
     SetFocus(focus);
 }
 
 // Only the line terminator takes effect; the display type and character code lists offer a
-// single choice each.
+// single choice each. Another terminator becomes the document's, and every line's at the next
+// save.
 void AcceptDocumentInfo(HWND dialog)
 {
     LRESULT chosen = SendDlgItemMessageA(dialog, IDC_LINE_ENDING, CB_GETCURSEL, 0, 0);
-    if (chosen >= 0 && chosen < LineEndingCount)
-        std::strcpy(SaveLineEnding, LineEndings[chosen]);
+    if (chosen >= 0 && chosen < LineEndingCount && static_cast<unsigned>(chosen + EndingCrLf) != View.lineEnd) {
+        View.lineEnd = static_cast<unsigned>(chosen + EndingCrLf);
+        View.unifyEndings = true;
+        ShowDocumentFormat();
+    }
     EndDialog(dialog, 1);
 }
 

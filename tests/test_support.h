@@ -38,7 +38,8 @@ inline void ResetEditor()
     CellWidth = 7;
     WrapMode = -1;
     TabWidth = 4;
-    std::strcpy(SaveLineEnding, "\r\n");
+    DefaultCode = CodeShiftJis;
+    LineEndingSetting = 0;
     MainWindow = nullptr;
     MainMenu = nullptr;
     ToolBar = nullptr;

@@ -239,7 +239,7 @@ TEST(DialogResources, OkAndCancelEndTheDialogs)
             DestroyWindow(dialog);
         }
     }
-    std::strcpy(SaveLineEnding, "\r\n");
+    View.lineEnd = EndingCrLf;
     HWND unused = CreateDialogParamA(AppInstance, MAKEINTRESOURCEA(IDD_TYPE_SETTINGS), nullptr, IgnoreMessages, 0);
     ASSERT_NE(unused, nullptr);
     EXPECT_NE(GetDlgItem(unused, IDOK), nullptr);
