@@ -1,4 +1,5 @@
 #include "app/document_commands.h"
+#include "app/open_code_choice.h"
 #include "view/editing.h"
 #include "app/command_states.h"
 #include "app/load_status.h"
@@ -86,7 +87,7 @@ bool FileExists(const char* path)
 
 // Shows the Open or Save as dialog with the document's name in its name field; the chosen name
 // becomes a document name in name. The dialogs have no filter, folder, title or extension of
-// their own.
+// their own; the Open dialog has the character code list (ChosenOpenCode).
 bool ChooseName(bool save, char* name)
 {
     static char chosen[GivenNameSize];
@@ -97,6 +98,8 @@ bool ChooseName(bool save, char* name)
     dialog.lpstrFile = chosen;
     dialog.nMaxFile = sizeof chosen;
     dialog.Flags = OFN_LONGNAMES | (save ? OFN_OVERWRITEPROMPT : OFN_CREATEPROMPT);
+    if (!save)
+        AddCodeChoice(dialog);
     BOOL confirmed = save ? GetSaveFileNameA(&dialog) : GetOpenFileNameA(&dialog);
     return confirmed && TakeDocumentName(chosen, name);
 }
@@ -122,7 +125,8 @@ bool Save()
 {
     if (View.path[0] == 0)
         return SaveAs();
-    if (!View.modified)
+    // A terminator chosen for every line is a change the file does not have yet.
+    if (!View.modified && !View.unifyEndings)
         return true;
     return WriteAndMarkSaved();
 }
@@ -138,17 +142,19 @@ bool AskToSave()
     return answer == IDNO;
 }
 
-// Reads name into the document in place of the old one, which is gone already. No box is shown
-// until the new document is installed and the view points into it.
-void ReadInPlace(const char* name)
+// Reads name into the document in place of the old one, which is gone already, in code or, with
+// TextCodeCount, in the code its bytes show. A file that is not there yet becomes a new document
+// of that name. No box is shown until the new document is installed and the view points into it.
+void ReadInPlace(const char* name, TextCode code)
 {
     std::strcpy(View.path, name);
     unsigned long error = 0;
-    if (!ReadDocument(View, &error)) {
+    if (!ReadDocument(View, &error, code)) {
         error = GetLastError();
         if (!FileExists(name))
             error = 0;
         View.firstLine = new (std::nothrow) TextLine;
+        SetNewDocumentFormat(View);
     }
     ResetView();
     if (error != 0)
@@ -189,11 +195,12 @@ bool NewDocument()
     if (!command.Started() || !AskToSave())
         return false;
     DiscardLines(View);
+    SetNewDocumentFormat(View);
     ShowEmptyDocument();
     return true;
 }
 
-bool OpenInPlace(const char* path)
+bool OpenInPlace(const char* path, TextCode code)
 {
     CommandScope command;
     if (!command.Started())
@@ -201,10 +208,12 @@ bool OpenInPlace(const char* path)
     char name[PathSize];
     if (path != nullptr ? !TakeDocumentName(path, name) : !ChooseName(false, name))
         return false;
+    if (path == nullptr)
+        code = ChosenOpenCode();
     if (!AskToSave())
         return false;
     DiscardLines(View);
-    ReadInPlace(name);
+    ReadInPlace(name, code);
     return true;
 }
 

@@ -62,6 +62,7 @@ void ShowPendingTexts()
 
 void ShowProgress()
 {
+    ShowDocumentFormat();
     ShowPendingTexts();
     LayoutArrivedLines();
 }
