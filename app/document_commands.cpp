@@ -1,5 +1,4 @@
 #include "app/document_commands.h"
-#include "app/open_code_choice.h"
 #include "view/editing.h"
 #include "app/command_states.h"
 #include "app/load_status.h"
@@ -87,7 +86,7 @@ bool FileExists(const char* path)
 
 // Shows the Open or Save as dialog with the document's name in its name field; the chosen name
 // becomes a document name in name. The dialogs have no filter, folder, title or extension of
-// their own; the Open dialog has the character code list (ChosenOpenCode).
+// their own.
 bool ChooseName(bool save, char* name)
 {
     static char chosen[GivenNameSize];
@@ -98,8 +97,6 @@ bool ChooseName(bool save, char* name)
     dialog.lpstrFile = chosen;
     dialog.nMaxFile = sizeof chosen;
     dialog.Flags = OFN_LONGNAMES | (save ? OFN_OVERWRITEPROMPT : OFN_CREATEPROMPT);
-    if (!save)
-        AddCodeChoice(dialog);
     BOOL confirmed = save ? GetSaveFileNameA(&dialog) : GetOpenFileNameA(&dialog);
     return confirmed && TakeDocumentName(chosen, name);
 }
@@ -208,8 +205,6 @@ bool OpenInPlace(const char* path, TextCode code)
     char name[PathSize];
     if (path != nullptr ? !TakeDocumentName(path, name) : !ChooseName(false, name))
         return false;
-    if (path == nullptr)
-        code = ChosenOpenCode();
     if (!AskToSave())
         return false;
     DiscardLines(View);

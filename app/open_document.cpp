@@ -1,6 +1,5 @@
 #include "app/open_document.h"
 #include "app/document_commands.h"
-#include "app/open_code_choice.h"
 #include "document/editor_record.h"
 #include "platform/platform.h"
 
@@ -33,7 +32,6 @@ bool AskForName(char* name)
     dialog.lpstrFile = chosen;
     dialog.nMaxFile = sizeof chosen;
     dialog.Flags = OFN_LONGNAMES | OFN_CREATEPROMPT;
-    AddCodeChoice(dialog);
     return GetOpenFileNameA(&dialog) && TakeDocumentName(chosen, name);
 }
 
@@ -80,10 +78,7 @@ void OpenDocument(const char* path, TextCode code)
         OpenInPlace(path != nullptr ? name : nullptr, code);
         return;
     }
-    if (path == nullptr) {
-        if (!AskForName(name))
-            return;
-        code = ChosenOpenCode();
-    }
+    if (path == nullptr && !AskForName(name))
+        return;
     StartInstance(name, code);
 }

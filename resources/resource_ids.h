@@ -41,7 +41,6 @@
 #define IDD_TYPE_SETTINGS 135
 #define IDD_DOCUMENT_INFO 136
 #define IDD_GO_TO_LINE 137
-#define IDD_OPEN_CODE 138
 
 // Document information dialog
 #define IDC_LINE_ENDING 1000
@@ -60,9 +59,6 @@
 #define IDC_CHANGE_FONT 1022
 #define IDC_FONT_SAMPLE 1023
 #define IDC_TAB_WIDTH 1025
-
-// The character code list under the Open dialog
-#define IDC_OPEN_CODE 1040
 
 // Go to line dialog
 #define IDC_LINE_RANGE 1030

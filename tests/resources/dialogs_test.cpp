@@ -1,6 +1,7 @@
 #include "app/dialogs.h"
 #include "app/goto_line.h"
 #include "document/editor_record.h"
+#include "document/text_line.h"
 #include "resources/resource_ids.h"
 #include "tests/resources/resource_text.h"
 
