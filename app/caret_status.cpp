@@ -2,6 +2,7 @@
 #include "document/background_load.h"
 #include "document/document_lock.h"
 #include "document/editor_record.h"
+#include "document/text_line.h"
 #include "layout/row_layout.h"
 #include "view/viewport.h"
 
@@ -14,6 +15,11 @@ namespace {
 
 const WPARAM NotePart = 0;
 const WPARAM PositionPart = 1;
+const WPARAM FormatPart = 2;
+
+// What the format part shows; an impossible pair until it is first set.
+TextCode ShownCode = TextCodeCount;
+unsigned ShownEnd = EndingNone;
 
 void PositionText(char* text, size_t size)
 {
@@ -36,8 +42,38 @@ void ConnectCaretStatus()
 
 void LayoutStatusParts(int width)
 {
-    int edges[2] = {width > PositionPartWidth ? width - PositionPartWidth : 0, -1};
-    SendMessageA(StatusBar, SB_SETPARTS, 2, reinterpret_cast<LPARAM>(edges));
+    int position = width > FormatPartWidth ? width - FormatPartWidth : 0;
+    int edges[3] = {position > PositionPartWidth ? position - PositionPartWidth : 0, position, -1};
+    SendMessageA(StatusBar, SB_SETPARTS, 3, reinterpret_cast<LPARAM>(edges));
+    // The bar may be a new one, its format part empty.
+    ShownCode = TextCodeCount;
+    ShowDocumentFormat();
+}
+
+void DocumentFormatText(TextCode code, unsigned lineEnd, char* text, size_t size)
+{
+    static const char* const endings[] = {"CRLF", "CRLF", "CR", "LF"};
+    std::snprintf(text, size, "%s  %s", TextCodeName(code), endings[lineEnd & 3]);
+}
+
+void ShowDocumentFormat()
+{
+    if (StatusBar == nullptr)
+        return;
+    TextCode code;
+    unsigned lineEnd;
+    {
+        DocumentGuard guard;
+        code = View.code;
+        lineEnd = View.lineEnd;
+    }
+    if (code == ShownCode && lineEnd == ShownEnd)
+        return;
+    char text[64];
+    DocumentFormatText(code, lineEnd, text, sizeof text);
+    SendMessageA(StatusBar, SB_SETTEXTA, FormatPart, reinterpret_cast<LPARAM>(text));
+    ShownCode = code;
+    ShownEnd = lineEnd;
 }
 
 namespace {
@@ -64,6 +100,9 @@ void ShowCaretPosition()
 {
     if (StatusBar == nullptr)
         return;
+    // Two comparisons a key; the loader sets the format under the lock, and its progress shows it.
+    if (!LoadInProgress() && (View.code != ShownCode || View.lineEnd != ShownEnd))
+        ShowDocumentFormat();
     // A run of keys that queue up (a fast typist, a held key) would set a text for each, and each
     // new text repaints its part under Wine: the text waits for the last of them. The timer, which
     // comes only once no input waits, catches a run whose last key moves nothing.

@@ -1,10 +1,15 @@
-// The status bar in two parts: notes on the left (the loader's progress texts, what a search did)
-// and, on the right, the caret's line and column, kept current as the caret moves and the text
-// changes. The line is the caret's own number; nothing counts lines to show it.
+// The status bar in three parts: notes on the left (the loader's progress texts, what a search
+// did), the caret's line and column, kept current as the caret moves and the text changes, and on
+// the right the document's code and terminator. The line is the caret's own number; nothing
+// counts lines to show it.
 #pragma once
+#include "platform/text_code.h"
 
-// The width in px of the part that shows the caret's place.
+#include <cstddef>
+
+// The widths in px of the parts that show the caret's place and the document's format.
 const int PositionPartWidth = 170;
+const int FormatPartWidth = 130;
 
 // Makes the view report every caret move to ShowCaretPosition.
 void ConnectCaretStatus();
@@ -17,3 +22,8 @@ void LayoutStatusParts(int width);
 void ShowCaretPosition();
 // The left part's text.
 void ShowStatusNote(const char* text);
+// "UTF-8  LF": the code's name and the terminator's (CRLF, LF or CR).
+void DocumentFormatText(TextCode code, unsigned lineEnd, char* text, size_t size);
+// Shows the document's code and terminator in the right part, setting the text only when they
+// changed. ShowCaretPosition looks for a change too, once no load runs.
+void ShowDocumentFormat();

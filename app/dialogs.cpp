@@ -1,6 +1,7 @@
 #include "app/dialogs.h"
 #include "app/registry_settings.h"
 #include "app/view_settings.h"
+#include "app/caret_status.h"
 #include "document/document_lock.h"
 #include "document/editor_record.h"
 #include "document/text_line.h"
@@ -16,9 +17,9 @@
 
 namespace {
 
+// In the order of LineEnding from EndingCrLf on.
 const char* const LineEndingNames[] = {"CR+LF", "CR", "LF"};
-const char* const LineEndings[] = {"\r\n", "\r", "\n"};
-const int LineEndingCount = sizeof LineEndings / sizeof LineEndings[0];
+const int LineEndingCount = sizeof LineEndingNames / sizeof LineEndingNames[0];
 
 void AddString(HWND dialog, int control, const char* text)
 {
@@ -90,15 +91,6 @@ bool AcceptCodeList(HWND dialog)
     return true;
 }
 
-int LineEndingIndex(const char* ending)
-{
-    if (std::strcmp(ending, "\r\n") == 0)
-        return 0;
-    if (ending[0] == '\r' && ending[1] != '\n')
-        return 1;
-    return 2;
-}
-
 void InitDocumentInfo(HWND dialog, HWND focus)
 {
     SendDlgItemMessageA(dialog, IDC_FILE_NAME, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(View.path));
@@ -110,19 +102,22 @@ void InitDocumentInfo(HWND dialog, HWND focus)
     AddCodeList(dialog);
     for (const char* name : LineEndingNames)
         AddString(dialog, IDC_LINE_ENDING, name);
-    SelectItem(dialog, IDC_LINE_ENDING, LineEndingIndex(SaveLineEnding));
+    SelectItem(dialog, IDC_LINE_ENDING, static_cast<int>(View.lineEnd) - EndingCrLf);
     SetFocus(focus);
 }
 
-// Only the line terminator and the character code take effect; the display type list offers a
-// single choice.
+// The display type list offers a single choice. Another code converts the document at once;
+// another terminator becomes the document's, and every line's at the next save.
 void AcceptDocumentInfo(HWND dialog)
 {
     if (!AcceptCodeList(dialog))
         return;
     LRESULT chosen = SendDlgItemMessageA(dialog, IDC_LINE_ENDING, CB_GETCURSEL, 0, 0);
-    if (chosen >= 0 && chosen < LineEndingCount)
-        std::strcpy(SaveLineEnding, LineEndings[chosen]);
+    if (chosen >= 0 && chosen < LineEndingCount && static_cast<unsigned>(chosen + EndingCrLf) != View.lineEnd) {
+        View.lineEnd = static_cast<unsigned>(chosen + EndingCrLf);
+        View.unifyEndings = true;
+        ShowDocumentFormat();
+    }
     EndDialog(dialog, 1);
 }
 

@@ -3,7 +3,8 @@
 #pragma once
 #include <windows.h>
 
-// Dialog 136: shows the path and the text size, and sets SaveLineEnding on OK.
+// Dialog 136: shows the path, the text size and the document's terminator; another terminator
+// chosen there is the document's on OK, and every line's at the next save.
 INT_PTR CALLBACK DocInfoDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 // Dialog 134: shows the settings in force; OK applies what the user set and stores it when the
 // program's registry key exists, after checking the tab width and the wrap column's range.

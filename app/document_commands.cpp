@@ -122,7 +122,8 @@ bool Save()
 {
     if (View.path[0] == 0)
         return SaveAs();
-    if (!View.modified)
+    // A terminator chosen for every line is a change the file does not have yet.
+    if (!View.modified && !View.unifyEndings)
         return true;
     return WriteAndMarkSaved();
 }
@@ -138,17 +139,19 @@ bool AskToSave()
     return answer == IDNO;
 }
 
-// Reads name into the document in place of the old one, which is gone already. No box is shown
-// until the new document is installed and the view points into it.
-void ReadInPlace(const char* name)
+// Reads name into the document in place of the old one, which is gone already, in code or, with
+// TextCodeCount, in the code its bytes show. A file that is not there yet becomes a new document
+// of that name. No box is shown until the new document is installed and the view points into it.
+void ReadInPlace(const char* name, TextCode code)
 {
     std::strcpy(View.path, name);
     unsigned long error = 0;
-    if (!ReadDocument(View, &error)) {
+    if (!ReadDocument(View, &error, code)) {
         error = GetLastError();
         if (!FileExists(name))
             error = 0;
         View.firstLine = new (std::nothrow) TextLine;
+        SetNewDocumentFormat(View);
     }
     ResetView();
     if (error != 0)
@@ -189,11 +192,12 @@ bool NewDocument()
     if (!command.Started() || !AskToSave())
         return false;
     DiscardLines(View);
+    SetNewDocumentFormat(View);
     ShowEmptyDocument();
     return true;
 }
 
-bool OpenInPlace(const char* path)
+bool OpenInPlace(const char* path, TextCode code)
 {
     CommandScope command;
     if (!command.Started())
@@ -204,7 +208,7 @@ bool OpenInPlace(const char* path)
     if (!AskToSave())
         return false;
     DiscardLines(View);
-    ReadInPlace(name);
+    ReadInPlace(name, code);
     return true;
 }
 

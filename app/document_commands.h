@@ -3,10 +3,13 @@
 // while one of them waits for an answer, or while a large file loads, another command that would
 // replace or save the document is refused, so no command ever runs inside another.
 #pragma once
+#include "platform/text_code.h"
 
+// A new document takes the code and terminator of the common settings.
 bool NewDocument();
-// Opens path (or asks for a name with the Open dialog when path is null) in this window.
-bool OpenInPlace(const char* path);
+// Opens path in code (TextCodeCount: the code its bytes show), or asks for a name with the Open
+// dialog when path is null, in this window.
+bool OpenInPlace(const char* path, TextCode code = TextCodeCount);
 // Asks about unsaved changes; true once the old lines may go and have been destroyed.
 bool QuerySave();
 bool SaveDocument();

@@ -63,6 +63,7 @@ void ShowPendingTexts()
 
 void ShowProgress()
 {
+    ShowDocumentFormat();
     ShowPendingTexts();
     LayoutArrivedLines();
 }

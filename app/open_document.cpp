@@ -35,12 +35,12 @@ bool AskForName(char* name)
     return GetOpenFileNameA(&dialog) && TakeDocumentName(chosen, name);
 }
 
-void StartInstance(const char* name)
+void StartInstance(const char* name, TextCode code)
 {
     char module[PathSize] = "";
     DWORD length = GetModuleFileNameA(nullptr, module, sizeof module);
     char text[CommandTextSize];
-    if (length == 0 || length >= sizeof module || !InstanceCommandText(module, name, text))
+    if (length == 0 || length >= sizeof module || !InstanceCommandText(module, name, text, code))
         return;
     StartProgram(text);
 }
@@ -49,24 +49,36 @@ void StartInstance(const char* name)
 
 void (*StartProgram)(const char* commandText) = RunProgram;
 
-bool InstanceCommandText(const char* modulePath, const char* name, char* text)
+bool InstanceCommandText(const char* modulePath, const char* name, char* text, TextCode code)
 {
     if (std::strlen(modulePath) >= static_cast<size_t>(PathSize) || std::strlen(name) >= static_cast<size_t>(PathSize))
         return false;
-    std::snprintf(text, CommandTextSize, "\"%s\" \"%s\"", modulePath, name);
+    if (code >= 0 && code < TextCodeCount)
+        std::snprintf(text, CommandTextSize, "\"%s\" /code=%d \"%s\"", modulePath, static_cast<int>(code), name);
+    else
+        std::snprintf(text, CommandTextSize, "\"%s\" \"%s\"", modulePath, name);
     return true;
 }
 
-void OpenDocument(const char* path)
+bool CodeOption(const char* argument, TextCode* code)
+{
+    if (std::strncmp(argument, "/code=", 6) != 0 || argument[6] < '0' || argument[6] >= '0' + TextCodeCount ||
+        argument[7] != 0)
+        return false;
+    *code = static_cast<TextCode>(argument[6] - '0');
+    return true;
+}
+
+void OpenDocument(const char* path, TextCode code)
 {
     char name[PathSize] = "";
     if (path != nullptr && !TakeDocumentName(path, name))
         return;
     if (WindowIsFree()) {
-        OpenInPlace(path != nullptr ? name : nullptr);
+        OpenInPlace(path != nullptr ? name : nullptr, code);
         return;
     }
     if (path == nullptr && !AskForName(name))
         return;
-    StartInstance(name);
+    StartInstance(name, code);
 }

@@ -14,16 +14,22 @@
 
 namespace {
 
-// Options ("-x", "/x") are accepted and ignored; every other argument names a file.
+// "/code=N" opens the files after it in that code (an instance started for a file the user
+// opened in a chosen code); other options ("-x", "/x") are accepted and ignored; every other
+// argument names a file, read in the code its bytes show.
 void OpenArguments()
 {
     // The start-up code of the runtime can lose leading double-byte characters of the argument
     // text it passes to WinMain, so the text is taken from the full command line instead.
     int count = 0;
     char** arguments = ParseCommandLine(ArgumentText(GetCommandLineA()), &count);
-    for (int i = 0; i < count; ++i)
+    TextCode code = TextCodeCount;
+    for (int i = 0; i < count; ++i) {
+        if (CodeOption(arguments[i], &code))
+            continue;
         if (arguments[i][0] != '-' && arguments[i][0] != '/')
-            OpenDocument(arguments[i]);
+            OpenDocument(arguments[i], code);
+    }
     FreeArguments(count, arguments);
 }
 

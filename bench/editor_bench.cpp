@@ -9,14 +9,15 @@
 // file. Each case runs in a process of its own, so its peak memory is its own; scripts/bench runs
 // them all and prints the table.
 //
-// Usage: editor_bench read MB [silent] [wide] | long MB | paint | type MB | edit MB | erase MB |
+// Usage: editor_bench read MB [silent] [wide] [utf8] | long MB | paint | type MB | edit MB | erase MB |
 //                     log | lines MB | copy MB | paste MB [own] | find MB [utf8|euc] | replace MB |
 //                     replace line COUNT | replace lines COUNT | move | write MB [wide] [line] |
 //                     detect MB | convert MB utf16|jis
 // "detect" finds the code of ASCII, UTF-8 and Shift-JIS text; "convert" reads and writes UTF-16
 // or JIS text, all in memory, in pieces of a megabyte as a file is read.
 // "silent" leaves out the progress texts, to show what their round trips to the window cost;
-// "wide" writes lines of 20 to 60 characters, mostly double-byte, instead of 20 to 60 bytes.
+// "wide" writes lines of 20 to 60 characters, mostly double-byte, instead of 20 to 60 bytes;
+// "utf8" writes them in UTF-8 rather than Shift-JIS (with "wide", and for "write" too).
 // "write" only writes the file (tessary-bench.txt, in the current folder), for timing the
 // program itself on it (load_timer.cpp, key_timer.cpp); "line" writes one line without a
 // terminator.
@@ -103,17 +104,31 @@ const std::string WideSample = "吾輩は猫である。名前はまだ無い。
                                "じめじめした所でニャーニャー泣いていた事だけは記憶している。Tessary 0123 吾輩はここで"
                                "始めて人間というものを見た。";
 
+// The same prose in UTF-8, for reading a file of that code ("utf8").
+const std::string WideSampleUtf8 = u8"吾輩は猫である。名前はまだ無い。\tどこで生れたかとんと見当がつかぬ。何でも薄暗い"
+                                   u8"じめじめした所でニャーニャー泣いていた事だけは記憶している。Tessary 0123 吾輩はここで"
+                                   u8"始めて人間というものを見た。";
+bool Utf8Lines = false;
+
+int Utf8CharacterBytes(const char* text)
+{
+    unsigned char b = static_cast<unsigned char>(*text);
+    return b < 0x80 ? 1 : b < 0xE0 ? 2 : b < 0xF0 ? 3 : 4;
+}
+
 // The first characters of the wide sample, starting a few characters further in on every line.
 std::string WideLine(int i)
 {
     int characters = 20 + i * 7 % 41;
+    const std::string& sample = Utf8Lines ? WideSampleUtf8 : WideSample;
+    int (*bytes)(const char*) = Utf8Lines ? Utf8CharacterBytes : CharacterBytes;
     size_t at = 0;
     for (int skip = i % 5; skip > 0; --skip)
-        at += static_cast<size_t>(CharacterBytes(WideSample.c_str() + at));
+        at += static_cast<size_t>(bytes(sample.c_str() + at));
     size_t end = at;
-    for (int n = 0; n < characters && end < WideSample.size(); ++n)
-        end += static_cast<size_t>(CharacterBytes(WideSample.c_str() + end));
-    return WideSample.substr(at, end - at);
+    for (int n = 0; n < characters && end < sample.size(); ++n)
+        end += static_cast<size_t>(bytes(sample.c_str() + end));
+    return sample.substr(at, end - at);
 }
 
 // Lines of 20 to 60 bytes (or, wide, 20 to 60 characters) ended by CR LF, or one line without
@@ -131,7 +146,7 @@ long WriteBenchFile(int megabytes, bool oneLine, bool wide = false, long plantEv
     for (int i = 0; bytes < target; ++i) {
         std::string line = wide ? WideLine(i) : Sample.substr(0, static_cast<size_t>(20 + i * 7 % 41));
         // Never end a piece on a lead byte, which would pair with what follows.
-        if (IsLeadByte(static_cast<unsigned char>(line.back())))
+        if (!Utf8Lines && IsLeadByte(static_cast<unsigned char>(line.back())))
             line.pop_back();
         if (plantEvery > 0 && i % plantEvery == 0 && planted < PlantedNeedles) {
             line = Needle + line;
@@ -374,7 +389,8 @@ int ReadCase(int megabytes, bool oneLine, bool wide)
     double before = PeakMemory();
     Loaded loaded = Load(bytes);
     char what[64];
-    std::snprintf(what, sizeof what, "read %d MB %s", megabytes, oneLine ? "one line" : wide ? "wide lines" : "of lines");
+    std::snprintf(what, sizeof what, "read %d MB %s%s", megabytes, oneLine ? "one line" : wide ? "wide lines" : "of lines",
+                  Utf8Lines ? " UTF-8" : "");
     PrintRead(what, loaded, before);
     std::printf("%-28s %9ld\n", "  status texts", SendStatusTexts ? loaded.lines / 256 : 0);
     MeasureModes(loaded);
@@ -1141,7 +1157,7 @@ int ConvertCase(int megabytes, bool jis)
 int main(int argc, char** argv)
 {
     if (argc < 2) {
-        std::printf("usage: editor_bench read MB [silent] [wide] | long MB | paint | type MB | edit MB | erase MB | "
+        std::printf("usage: editor_bench read MB [silent] [wide] [utf8] | long MB | paint | type MB | edit MB | erase MB | "
                     "log | lines MB | copy MB | paste MB [own] | find MB [utf8|euc] | replace MB | replace line[s] COUNT | "
                     "move | write MB [wide] [line] | detect MB | convert MB utf16|jis\n");
         return 2;
@@ -1158,6 +1174,7 @@ int main(int argc, char** argv)
             BenchCode = CodeUtf8;
         if (std::strcmp(argv[i], "euc") == 0)
             BenchCode = CodeEucJp;
+        Utf8Lines = Utf8Lines || std::strcmp(argv[i], "utf8") == 0;
     }
     if (what == "read")
         return ReadCase(megabytes, false, wide);

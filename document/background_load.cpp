@@ -1,4 +1,5 @@
 #include "document/background_load.h"
+#include "document/code_convert.h"
 #include "document/document_lock.h"
 #include "document/editor_record.h"
 #include "document/line_arena.h"
@@ -24,6 +25,8 @@ std::atomic<bool> WorkerDone{false};
 std::atomic<unsigned> Loads{0};
 // Under the document lock.
 TextLine* OpenLine = nullptr;
+// The code the load was asked to read in; set before the worker starts.
+TextCode LoadCode = TextCodeCount;
 
 // Lines are read in batches, each built as a chain of its own that nobody else can see, so
 // the lock is taken once a batch rather than once a line.
@@ -80,6 +83,7 @@ TextLine* Attach(TextLine& open, Batch& batch)
     } else if (!open.AppendBytes(filled.text, filled.length)) {
         return nullptr;
     }
+    open.ending = filled.ending;
     TextLine* rest = filled.next;
     filled.next = nullptr;
     if (rest == nullptr)
@@ -102,8 +106,9 @@ void Report(int completed, char* text, int size)
 
 }
 
-bool StartLoader(EditView& view)
+bool StartLoader(EditView& view, TextCode code)
 {
+    LoadCode = code;
     {
         DocumentGuard guard;
         OpenLine = view.firstLine;
@@ -158,18 +163,32 @@ void LoaderThread(void* editor)
             LoadEnded(false, error);
         return;
     }
+    // The code is known before any line is handed over, so nothing is ever laid out in another.
+    TextCode code = LoadCode;
+    bool detected = code != TextCodeCount || DetectStreamCode(stream, DefaultCode, &code);
+    if (!detected) {
+        unsigned long error = LastSystemError();
+        std::fclose(stream);
+        WorkerDone = true;
+        if (LoadEnded != nullptr)
+            LoadEnded(false, error);
+        return;
+    }
     char text[256];
     TextLine* open;
     {
         DocumentGuard guard;
         open = view.firstLine;
+        BeginReading(view, stream, code);
     }
     // The lines and their bytes come from one arena; it lets go of its last chunk when the
     // reading is done, and the chunks go with the document's lines.
     LineArena arena;
-    LineReader reader(stream, arena);
+    TextDecoder decoder(code);
+    LineReader reader(stream, arena, ReadThroughDecoder(code) ? &decoder : nullptr);
     int completed = 0;
     bool more = true;
+    bool endKnown = false;
     while (more) {
         Batch batch = ReadBatch(reader, arena);
         more = batch.more;
@@ -182,6 +201,13 @@ void LoaderThread(void* editor)
             // The user may have broken the line being filled: the file goes on at the end.
             while (open->next != nullptr)
                 open = open->next;
+            if (!endKnown && (batch.completed > 0 || !batch.more)) {
+                // The first terminator of the file ends the first line this batch completes.
+                TakeLineEnd(view, batch.first);
+                if (ReadThroughDecoder(code))
+                    view.bom = decoder.HadBom();
+                endKnown = true;
+            }
             attached = Attach(*open, batch);
             if (attached == nullptr)
                 error = LastSystemError();
@@ -204,6 +230,10 @@ void LoaderThread(void* editor)
     }
     arena.Release();
     std::fclose(stream);
+    if (ReadThroughDecoder(code)) {
+        DocumentGuard guard;
+        view.bom = decoder.HadBom();
+    }
     WorkerDone = true;
     // Without the rest of its lines the document must not be saved over the file.
     if (LoadEnded != nullptr)

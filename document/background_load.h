@@ -3,6 +3,7 @@
 // window stays usable. While a load runs the document must be neither replaced nor saved:
 // LoadInProgress tells the commands so.
 #pragma once
+#include "platform/text_code.h"
 
 class EditView;
 class TextLine;
@@ -18,8 +19,11 @@ extern void (*LoadRepaint)();
 extern void (*LoadProgress)(const char* text);
 extern void (*LoadEnded)(bool complete, unsigned long error);
 
-// Starts the worker on view; false (and no load in progress) when no thread could be started.
-bool StartLoader(EditView& view);
+// Starts the worker on view, to read its file in code, or with TextCodeCount in the code the
+// file's bytes show (ReadDocument says how); false (and no load in progress) when no thread could
+// be started. The worker sets the document's code before it hands over the first line, and its
+// terminator with the first line that has one.
+bool StartLoader(EditView& view, TextCode code = TextCodeCount);
 // How many loads StartLoader has started, so that what was kept of one load is not taken for
 // another's.
 unsigned LoadsStarted();

@@ -28,10 +28,7 @@ public:
 
 private:
     void Scan(const unsigned char* p, size_t n);
-    void Utf8Byte(unsigned char b);
-    void ShiftJisByte(unsigned char b);
-    void EucByte(unsigned char b);
-    bool Idle() const { return escape == 0 && utf8Need == 0 && sjisLead == 0 && eucHeld == 0; }
+    bool Idle() const { return escape == 0 && utf8State == 0 && sjisState == 0 && eucState == 0; }
 
     uint64_t total;
     unsigned char first[3];
@@ -39,14 +36,14 @@ private:
     long jisEscapes;
     uint64_t zeros[2];   // zero bytes at even and odd offsets
     int escape;          // how far into an escape sequence
-    int utf8Need;        // continuation bytes still due, and the range of the next
-    unsigned char utf8Low, utf8High;
+    // Where each reading is inside a character, 0 between characters (code_detect.cpp has the
+    // tables that move them on).
+    unsigned char utf8State;
+    unsigned char sjisState;
+    unsigned char eucState;
     uint64_t utf8Errors, utf8Characters;
-    unsigned char sjisLead;
     uint64_t sjisErrors;
     long long sjisLook;  // Japanese-looking characters less half-width katakana
-    unsigned char eucHeld;  // bytes of the character so far: 8E/8F and a lead, as seen
-    unsigned char eucFirst;
     uint64_t eucErrors;
     long long eucLook;
 };

@@ -8,7 +8,8 @@ Caret::Caret() : line(nullptr), pos(0), x(0), lineIndex(0) {}
 Caret::~Caret() {}
 
 EditView::EditView()
-    : hwnd(nullptr), firstLine(nullptr), path(), modified(false), code(CodeShiftJis), topLine(nullptr), topRow(0), topLineIndex(0),
+    : hwnd(nullptr), firstLine(nullptr), path(), modified(false), code(CodeShiftJis), bom(true), lineEnd(EndingCrLf),
+      unifyEndings(false), topLine(nullptr), topRow(0), topLineIndex(0),
       anchor(),
       clientWidth(0), clientHeight(0), hScroll(0), vScroll(0), maxLineWidth(0), totalRows(0),
       overwrite(false), wrapColumns(DefaultSettings().wrapColumns), font(nullptr), backBrush(nullptr),
@@ -25,6 +26,15 @@ EditView::~EditView()
 void SetDocumentCode(TextCode code)
 {
     View.code = code;
+}
+
+void SetNewDocumentFormat(EditView& view)
+{
+    view.code = DefaultCode;
+    view.bom = true;
+    bool given = LineEndingSetting >= EndingCrLf && LineEndingSetting <= EndingLf;
+    view.lineEnd = given ? static_cast<unsigned>(LineEndingSetting) : static_cast<unsigned>(EndingCrLf);
+    view.unifyEndings = false;
 }
 
 void ReleaseViewResources(EditView& view)
@@ -60,7 +70,6 @@ char FontFace[FontFaceSize] = "FixedSys";
 int FontPoints = 10;
 int WrapMode = -1;
 int TabWidth = 4;
-char SaveLineEnding[4] = "\r\n";
 TextCode DefaultCode = CodeShiftJis;
 int LineEndingSetting = 0;
 

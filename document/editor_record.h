@@ -59,6 +59,16 @@ public:
     // The character code the document is written in; its bytes are held in HeldCode(code), and
     // DocumentRule tells how they make characters. Shift-JIS until a document says otherwise.
     TextCode code;
+    // Whether the file is written with the byte order mark of its code (UTF-8 (BOM), UTF-16):
+    // as it was read, and true for a new document.
+    bool bom;
+    // The document's line terminator (LineEnding, text_line.h): what Enter and the breaks of
+    // pasted text make, what the status bar shows. The first terminator of an opened file, CR LF
+    // otherwise, or the one LineEndingSetting names.
+    unsigned lineEnd;
+    // Every line is saved with lineEnd rather than its own terminator (the user chose one, or
+    // LineEndingSetting asks for one); cleared by the save that does it.
+    bool unifyEndings;
     TextLine* topLine;
     int topRow;
     // The number of topLine, counted from 0, kept as the view scrolls and the text changes.
@@ -105,7 +115,6 @@ extern char FontFace[FontFaceSize];
 extern int FontPoints;
 extern int WrapMode;
 extern int TabWidth;
-extern char SaveLineEnding[4];
 // The common settings' character code: new documents take it, and so do files whose bytes are
 // all ASCII. Shift-JIS until the settings choose another.
 extern TextCode DefaultCode;
@@ -130,6 +139,9 @@ inline const CharRule& DocumentRule()
 // Makes code the document's code. Rows measured under the old one are stale: the caller measures
 // the document again.
 void SetDocumentCode(TextCode code);
+
+// Gives a new document its code and terminator from the common settings.
+void SetNewDocumentFormat(EditView& view);
 
 // Releases the record's font and brushes, each only when it was made. Runs at process exit.
 void ReleaseViewResources(EditView& view);

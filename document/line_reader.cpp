@@ -1,5 +1,6 @@
 #include "document/line_reader.h"
 #include "document/byte_search.h"
+#include "document/code_convert.h"
 #include "document/line_arena.h"
 #include "document/text_line.h"
 #include "platform/platform.h"
@@ -12,6 +13,8 @@ namespace {
 // Large enough that the stream is read in few calls, small enough to stay in the cache while
 // its lines are copied out of it.
 const int BlockBytes = 256 * 1024;
+// The piece of a file decoded at a time.
+const size_t RawBytes = 64 * 1024;
 
 int Find(const char* block, int from, int end, char b)
 {
@@ -33,9 +36,10 @@ int BlockFor(FILE* stream)
 
 }
 
-LineReader::LineReader(FILE* stream, LineArena& arena)
-    : stream(stream), arena(arena), blockBytes(BlockFor(stream)), block(new (std::nothrow) char[blockBytes]), start(0), end(0),
-      nextLf(-1), nextCr(-1), ended(false), error(0)
+LineReader::LineReader(FILE* stream, LineArena& arena, TextDecoder* decoder)
+    : stream(stream), arena(arena), blockBytes(decoder != nullptr ? BlockBytes : BlockFor(stream)),
+      block(new (std::nothrow) char[blockBytes]), start(0), end(0), nextLf(-1), nextCr(-1), ended(false), error(0),
+      decoder(decoder), decodedStart(0), decodedEnd(0), finished(false)
 {
     if (block == nullptr)
         Stop(OutOfMemoryError);
@@ -77,17 +81,55 @@ bool LineReader::Refill()
     nextLf = nextCr = -1;
     if (ended)
         return false;
-    size_t wanted = static_cast<size_t>(blockBytes - kept);
-    size_t got = std::fread(block + kept, 1, wanted, stream);
+    size_t got = Read(block + kept, static_cast<size_t>(blockBytes - kept));
+    end += static_cast<int>(got);
+    return got > 0;
+}
+
+// Fills to with up to wanted bytes of the file, or of what it decodes to; fewer only at the end
+// of the file or when the reading stopped, which then sets ended.
+size_t LineReader::Read(char* to, size_t wanted)
+{
+    size_t got = decoder != nullptr ? Decoded(to, wanted) : std::fread(to, 1, wanted, stream);
     if (got < wanted) {
         ended = true;
-        if (std::ferror(stream)) {
+        if (error == 0 && std::ferror(stream)) {
             unsigned long code = LastSystemError();
             error = code != 0 ? code : ReadFailedError;
         }
     }
-    end += static_cast<int>(got);
-    return got > 0;
+    return got;
+}
+
+size_t LineReader::Decoded(char* to, size_t wanted)
+{
+    size_t got = 0;
+    while (got < wanted && error == 0) {
+        if (decodedStart == decodedEnd) {
+            if (finished)
+                break;
+            try {
+                raw.resize(RawBytes);
+                size_t n = std::fread(raw.data(), 1, RawBytes, stream);
+                decoded.resize(decoder->MaxOutput(n));
+                decodedStart = 0;
+                decodedEnd = n > 0 ? decoder->Feed(raw.data(), n, decoded.data()) : 0;
+                if (n < RawBytes) {
+                    finished = true;
+                    decoded.resize(decodedEnd + decoder->MaxOutput(0));
+                    decodedEnd += decoder->Finish(decoded.data() + decodedEnd);
+                }
+            } catch (const std::bad_alloc&) {
+                error = OutOfMemoryError;
+            }
+            continue;
+        }
+        size_t take = decodedEnd - decodedStart < wanted - got ? decodedEnd - decodedStart : wanted - got;
+        std::memcpy(to + got, decoded.data() + decodedStart, take);
+        decodedStart += take;
+        got += take;
+    }
+    return got;
 }
 
 // The first LF or CR at or after start, or end. Each search runs past start only to the next
@@ -137,14 +179,19 @@ bool LineReader::ReadLine(TextLine& line)
         if (!Take(line, terminator, true))
             return false;
         start = terminator + 1;
-        if (block[terminator] == '\n')
+        if (block[terminator] == '\n') {
+            line.ending = EndingLf;
             return true;
+        }
         // A CR: an LF right after it belongs to it, even across blocks; at the end of the file it
         // ends the last line and no empty line follows.
+        line.ending = EndingCr;
         if (start == end && !Refill())
             return false;
-        if (block[start] == '\n')
+        if (block[start] == '\n') {
+            line.ending = EndingCrLf;
             ++start;
+        }
         return true;
     }
 }

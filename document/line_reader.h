@@ -1,18 +1,24 @@
 // Splitting a file into lines while reading it in large blocks. The lines are exactly those that
 // ReadLine (text_file.h) reads byte by byte: LF, CR LF and a lone CR end a line, a CR that is the
 // file's last byte ends the last line, a zero byte is stored as '*', and whatever follows the
-// last terminator is the last line.
+// last terminator is the last line. Each line keeps which terminator ended it (LineEnding).
+//
+// A file whose code is not the one its document holds (UTF-16, JIS) is read through a
+// TextDecoder: the lines are split from the decoded bytes as they would be from a file of them.
 #pragma once
+#include <cstddef>
 #include <cstdio>
+#include <vector>
 
 class LineArena;
+class TextDecoder;
 class TextLine;
 
 class LineReader {
 public:
     // The stream is read from where it stands and stays the caller's to close. The lines' bytes
-    // go into arena.
-    LineReader(FILE* stream, LineArena& arena);
+    // go into arena. With a decoder (the caller's), the lines are those of the decoded bytes.
+    LineReader(FILE* stream, LineArena& arena, TextDecoder* decoder = nullptr);
     virtual ~LineReader();
 
     // Reads the next line's bytes into line, which is empty (arena.NewLine() makes such lines).
@@ -34,6 +40,8 @@ private:
     LineReader& operator=(const LineReader&);
 
     bool Refill();
+    size_t Read(char* to, size_t wanted);
+    size_t Decoded(char* to, size_t wanted);
     int NextTerminator();
     bool Take(TextLine& line, int stop, bool whole);
 
@@ -47,4 +55,10 @@ private:
     int nextCr;
     bool ended;  // the stream has nothing more to give
     unsigned long error;
+    TextDecoder* decoder;
+    std::vector<char> raw;      // the file's bytes being decoded, and what they decoded to
+    std::vector<char> decoded;
+    size_t decodedStart;
+    size_t decodedEnd;
+    bool finished;  // the decoder has had the end of the file
 };

@@ -10,17 +10,24 @@
 
 namespace {
 
-// Where the next line break of bytes starts from at on, and how long it is (CR LF is one).
-int NextBreak(const char* bytes, int at, int count, int* breakLength)
+// Where the next line break of bytes starts from at on, how long it is (CR LF is one) and the
+// terminator it gives the line before it; count when there is none.
+int NextBreak(const char* bytes, int at, int count, BreakForm form, int* breakLength, unsigned* ending)
 {
     const char* end = bytes + count;
     const char* lf = FindByte(bytes + at, end, '\n');
     const char* cr = FindByte(bytes + at, lf, '\r');
+    *breakLength = 1;
+    if (form == BreaksLogged) {
+        const char* crLf = FindByte(bytes + at, cr, 0);
+        *ending = crLf != cr ? EndingCrLf : cr != lf ? EndingCr : EndingLf;
+        return static_cast<int>((crLf != cr ? crLf : cr) - bytes);
+    }
+    *ending = View.lineEnd;
     if (cr != lf) {
         *breakLength = cr + 1 < end && cr[1] == '\n' ? 2 : 1;
         return static_cast<int>(cr - bytes);
     }
-    *breakLength = 1;
     return static_cast<int>(lf - bytes);
 }
 
@@ -52,8 +59,8 @@ TextLine* MakeLine(LineArena* arena, const char* bytes, int count, const char* t
 // them comes back, and *last is the last. Null, with nothing left behind, when memory runs out.
 // Many lines come from an arena, as the lines of a file do: a large paste or undo costs what
 // reading them would, not an allocation and 200 spare bytes a line.
-TextLine* MakeLines(const char* bytes, int at, int count, const char* tail, int tailLength, TextLine** last,
-                    int* made)
+TextLine* MakeLines(const char* bytes, int at, int count, BreakForm form, const char* tail, int tailLength,
+                    unsigned tailEnding, TextLine** last, int* made)
 {
     LineArena arena;
     LineArena* from = count - at >= ArenaEditBytes ? &arena : nullptr;
@@ -62,7 +69,8 @@ TextLine* MakeLines(const char* bytes, int at, int count, const char* tail, int 
     *made = 0;
     while (at <= count) {
         int breakLength = 0;
-        int stop = NextBreak(bytes, at, count, &breakLength);
+        unsigned ending = EndingNone;
+        int stop = NextBreak(bytes, at, count, form, &breakLength, &ending);
         TextLine* line = MakeLine(from, bytes + at, stop - at, tail, stop == count ? tailLength : 0);
         if (line == nullptr) {
             unsigned long error = LastSystemError();
@@ -70,6 +78,7 @@ TextLine* MakeLines(const char* bytes, int at, int count, const char* tail, int 
             SetSystemError(error);
             return nullptr;
         }
+        line->ending = (stop == count ? tailEnding : ending) & 3;
         if (previous == nullptr)
             first = line;
         else
@@ -87,21 +96,24 @@ TextLine* MakeLines(const char* bytes, int at, int count, const char* tail, int 
 }
 
 bool ReplaceBytes(const TextPlace& from, const TextPlace& to, const char* bytes, int count, TextPlace* end,
-                  EditChange* change)
+                  EditChange* change, BreakForm form)
 {
     TextLine* first = from.line;
     TextLine* last = to.line;
     int breakLength = 0;
-    int firstBreak = NextBreak(bytes, 0, count, &breakLength);
+    unsigned firstEnding = EndingNone;
+    int firstBreak = NextBreak(bytes, 0, count, form, &breakLength, &firstEnding);
     const char* tail = last->text + to.pos;
     int tailLength = last->length - to.pos;
     const int lastTailLength = tailLength;
+    const unsigned lastEnding = last->ending;
 
     TextLine* added = nullptr;
     TextLine* addedLast = nullptr;
     int addedCount = 0;
     if (firstBreak < count) {
-        added = MakeLines(bytes, firstBreak + breakLength, count, tail, tailLength, &addedLast, &addedCount);
+        added = MakeLines(bytes, firstBreak + breakLength, count, form, tail, tailLength, lastEnding, &addedLast,
+                          &addedCount);
         if (added == nullptr)
             return false;
         tailLength = 0;
@@ -150,6 +162,7 @@ bool ReplaceBytes(const TextPlace& from, const TextPlace& to, const char* bytes,
         if (after != nullptr)
             after->prev = first;
     }
+    first->ending = (added != nullptr ? firstEnding : lastEnding) & 3;
     if (added != nullptr) {
         addedLast->next = first->next;
         if (first->next != nullptr)
@@ -168,12 +181,17 @@ bool ReplaceBytes(const TextPlace& from, const TextPlace& to, const char* bytes,
     return true;
 }
 
+char LoggedBreak(unsigned ending)
+{
+    return ending == EndingCrLf ? '\0' : ending == EndingCr ? '\r' : '\n';
+}
+
 bool CopyBytes(const TextPlace& from, const TextPlace& to, const char* lineBreak, std::string* out)
 {
     try {
         // The room for exactly the range: a step of the undo log that holds a few bytes of a long
         // line must not keep room for the whole line.
-        size_t breakLength = std::strlen(lineBreak);
+        size_t breakLength = lineBreak != nullptr ? std::strlen(lineBreak) : 1;
         size_t size = out->size();
         for (const TextLine* line = from.line;; line = line->next) {
             int start = line == from.line ? from.pos : 0;
@@ -190,7 +208,10 @@ bool CopyBytes(const TextPlace& from, const TextPlace& to, const char* lineBreak
             out->append(line->text + start, static_cast<size_t>(stop - start));
             if (line == to.line)
                 break;
-            out->append(lineBreak, breakLength);
+            if (lineBreak != nullptr)
+                out->append(lineBreak, breakLength);
+            else
+                out->push_back(LoggedBreak(line->ending));
         }
         return true;
     } catch (const std::bad_alloc&) {

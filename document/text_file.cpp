@@ -1,5 +1,7 @@
 #include "document/text_file.h"
 #include "document/background_load.h"
+#include "document/code_convert.h"
+#include "document/code_detect.h"
 #include "document/editor_record.h"
 #include "document/line_arena.h"
 #include "document/line_reader.h"
@@ -10,6 +12,7 @@
 #include <cstdio>
 #include <cstring>
 #include <new>
+#include <vector>
 
 namespace {
 
@@ -93,21 +96,81 @@ bool ReadLine(TextLine* line, FILE* stream)
         // A stream that fails is treated like its end, or the reading would never stop.
         if (StreamEnded(stream))
             return false;
-        if (b == '\n')
+        if (b == '\n') {
+            line->ending = EndingLf;
             return true;
+        }
         if (b == '\r') {
+            line->ending = EndingCr;
             int after = ReadByte(stream);
             if (StreamEnded(stream))
                 return false;
             if (after != '\n')
                 fseek(stream, -1, SEEK_CUR);
+            else
+                line->ending = EndingCrLf;
             return true;
         }
         line->AppendByte(static_cast<char>(b));
     }
 }
 
-bool ReadDocument(EditView& view, unsigned long* error)
+bool DetectStreamCode(FILE* stream, TextCode fallback, TextCode* code)
+{
+    // Large blocks keep the pass at the speed of memory; the file is read again for its lines.
+    const size_t DetectBlock = 1024 * 1024;
+    long long here = std::ftell(stream);
+    std::vector<char> block;
+    try {
+        block.resize(DetectBlock);
+    } catch (const std::bad_alloc&) {
+        SetSystemError(OutOfMemoryError);
+        return false;
+    }
+    CodeDetector detector;
+    size_t got;
+    while ((got = std::fread(block.data(), 1, DetectBlock, stream)) > 0)
+        detector.Feed(block.data(), got);
+    bool failed = std::ferror(stream) != 0;
+    unsigned long failure = LastSystemError();
+    std::clearerr(stream);
+    if (here < 0 || std::fseek(stream, static_cast<long>(here), SEEK_SET) != 0 || failed) {
+        SetSystemError(failed && failure != 0 ? failure : ReadFailedError);
+        return false;
+    }
+    *code = detector.Result(fallback);
+    return true;
+}
+
+void BeginReading(EditView& view, FILE* stream, TextCode code)
+{
+    view.code = code;
+    view.bom = true;
+    view.lineEnd = EndingCrLf;
+    view.unifyEndings = false;
+    if (code != CodeUtf8Bom || stream == nullptr)
+        return;
+    unsigned char mark[3] = {0, 0, 0};
+    size_t got = std::fread(mark, 1, sizeof mark, stream);
+    view.bom = got == sizeof mark && mark[0] == 0xEF && mark[1] == 0xBB && mark[2] == 0xBF;
+    if (!view.bom) {
+        std::clearerr(stream);
+        std::fseek(stream, 0, SEEK_SET);
+    }
+}
+
+void TakeLineEnd(EditView& view, const TextLine* first)
+{
+    if (LineEndingSetting >= EndingCrLf && LineEndingSetting <= EndingLf) {
+        view.lineEnd = static_cast<unsigned>(LineEndingSetting);
+        view.unifyEndings = true;
+        return;
+    }
+    view.lineEnd = first != nullptr && first->ending != EndingNone ? first->ending : static_cast<unsigned>(EndingCrLf);
+    view.unifyEndings = false;
+}
+
+bool ReadDocument(EditView& view, unsigned long* error, TextCode code)
 {
     *error = 0;
     FILE* stream = OpenWithDirectories(view.path, "rb");
@@ -119,16 +182,30 @@ bool ReadDocument(EditView& view, unsigned long* error)
         SetSystemError(OutOfMemoryError);
         return false;
     }
+    // A large file is read by the worker, which opens it again and finds its code before it hands
+    // over any line; the document meanwhile holds the one empty line. Without a worker it is read
+    // here, as a small one is.
     view.firstLine = line;
-    // A large file is read by the worker, which opens it again; the document meanwhile holds
-    // the one empty line. Without a worker it is read here, as a small one is.
-    if (StreamLength(stream) > LoadThreshold && StartLoader(view)) {
+    if (StreamLength(stream) > LoadThreshold && StartLoader(view, code)) {
         fclose(stream);
         return true;
     }
+    if (code == TextCodeCount && !DetectStreamCode(stream, DefaultCode, &code)) {
+        // Not a line can be trusted to be the file's: the document stays empty, under no name.
+        *error = LastSystemError();
+        fclose(stream);
+        BeginReading(view, nullptr, DefaultCode);
+        view.path[0] = 0;
+        return true;
+    }
+    BeginReading(view, stream, code);
     LineArena arena;
-    LineReader reader(stream, arena);
+    TextDecoder decoder(code);
+    LineReader reader(stream, arena, ReadThroughDecoder(code) ? &decoder : nullptr);
+    const TextLine* ended = nullptr;
     while (reader.ReadLine(*line)) {
+        if (ended == nullptr)
+            ended = line;
         TextLine* next = arena.NewLine();
         if (next == nullptr) {
             reader.Stop(OutOfMemoryError);
@@ -138,6 +215,9 @@ bool ReadDocument(EditView& view, unsigned long* error)
         line = next;
     }
     fclose(stream);
+    if (ReadThroughDecoder(code))
+        view.bom = decoder.HadBom();
+    TakeLineEnd(view, ended != nullptr ? ended : line);
     if (reader.Failed()) {
         // The lines read so far stay to be seen, but under no name: saving them there would
         // replace the whole file with its first part.
@@ -147,15 +227,84 @@ bool ReadDocument(EditView& view, unsigned long* error)
     return true;
 }
 
-bool WriteLine(const TextLine* line, FILE* stream)
+unsigned SavedEnding(const EditView& view, const TextLine* line)
 {
-    size_t length = static_cast<size_t>(line->length);
-    bool written = fwrite(line->text, 1, length, stream) == length;
-    if (line->next != nullptr) {
-        size_t ending = std::strlen(SaveLineEnding);
-        written = fwrite(SaveLineEnding, 1, ending, stream) == ending && written;
+    if (line->next == nullptr)
+        return line->ending != EndingNone && view.unifyEndings ? view.lineEnd : line->ending;
+    return view.unifyEndings || line->ending == EndingNone ? view.lineEnd : line->ending;
+}
+
+namespace {
+
+// The bytes of a file in a code other than the one its document holds, encoded in pieces.
+class EncodedStream {
+public:
+    EncodedStream(FILE* stream, TextCode code, bool bom) : stream(stream), encoder(code, bom), failed(false) {}
+
+    bool Put(const char* bytes, size_t count)
+    {
+        const size_t Piece = 64 * 1024;
+        for (size_t at = 0; at < count && !failed; at += Piece)
+            Encode(bytes + at, count - at < Piece ? count - at : Piece, false);
+        return !failed;
+    }
+
+    bool Finish()
+    {
+        Encode(nullptr, 0, true);
+        return !failed;
+    }
+
+private:
+    void Encode(const char* bytes, size_t count, bool last)
+    {
+        try {
+            out.resize(encoder.MaxOutput(count));
+        } catch (const std::bad_alloc&) {
+            SetSystemError(OutOfMemoryError);
+            failed = true;
+            return;
+        }
+        size_t made = last ? encoder.Finish(out.data()) : encoder.Feed(bytes, count, out.data());
+        failed = failed || fwrite(out.data(), 1, made, stream) != made;
+    }
+
+    FILE* stream;
+    TextEncoder encoder;
+    std::vector<char> out;
+    bool failed;
+};
+
+bool WritePlain(const EditView& view, FILE* stream)
+{
+    bool written = true;
+    for (const TextLine* line = view.firstLine; line != nullptr && written; line = line->next) {
+        size_t length = static_cast<size_t>(line->length);
+        unsigned ending = SavedEnding(view, line);
+        size_t endingLength = static_cast<size_t>(EndingLength(ending));
+        written = fwrite(line->text, 1, length, stream) == length &&
+                  fwrite(EndingBytes(ending), 1, endingLength, stream) == endingLength;
     }
     return written;
+}
+
+bool WriteEncoded(const EditView& view, FILE* stream)
+{
+    EncodedStream encoded(stream, view.code, view.bom);
+    bool written = true;
+    for (const TextLine* line = view.firstLine; line != nullptr && written; line = line->next) {
+        unsigned ending = SavedEnding(view, line);
+        written = encoded.Put(line->text, static_cast<size_t>(line->length)) &&
+                  encoded.Put(EndingBytes(ending), static_cast<size_t>(EndingLength(ending)));
+    }
+    return encoded.Finish() && written;
+}
+
+}
+
+bool WriteLines(const EditView& view, FILE* stream)
+{
+    return view.code == HeldCode(view.code) ? WritePlain(view, stream) : WriteEncoded(view, stream);
 }
 
 bool NameBeside(const char* path, int attempt, char* name)
@@ -203,9 +352,7 @@ bool WriteDocument(EditView& view, char* kept)
         RemoveFile(temp);
         return false;
     }
-    bool written = true;
-    for (const TextLine* line = view.firstLine; line != nullptr && written; line = line->next)
-        written = WriteLine(line, stream);
+    bool written = WriteLines(view, stream);
     written = FlushStream(stream) && written;
     written = fclose(stream) == 0 && written;
     if (!written) {
@@ -213,8 +360,14 @@ bool WriteDocument(EditView& view, char* kept)
         return false;
     }
     bool targetKept = true;
-    if (ReplaceWith(temp, target, &targetKept))
+    if (ReplaceWith(temp, target, &targetKept)) {
+        if (view.unifyEndings) {
+            for (TextLine* line = view.firstLine; line != nullptr; line = line->next)
+                line->ending = SavedEnding(view, line) & 3;
+            view.unifyEndings = false;
+        }
         return true;
+    }
     // The new file is removed only while the old one is still there to take its place.
     if (targetKept)
         RemoveFile(temp);

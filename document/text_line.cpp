@@ -66,12 +66,12 @@ int LineBlockSize(int size)
     }
 }
 
-TextLine::TextLine() : text(NoBlock), length(0), rowCount(0), prev(nullptr), next(nullptr)
+TextLine::TextLine() : text(NoBlock), length(0), rowCount(0), ending(EndingNone), prev(nullptr), next(nullptr)
 {
     Grow(GrowthStep);
 }
 
-TextLine::TextLine(Bare) : text(NoBlock), length(0), rowCount(0), prev(nullptr), next(nullptr) {}
+TextLine::TextLine(Bare) : text(NoBlock), length(0), rowCount(0), ending(EndingNone), prev(nullptr), next(nullptr) {}
 
 TextLine::~TextLine()
 {
@@ -231,7 +231,7 @@ bool TextLine::Reserve(int size)
 
 // The tail is filled before it is linked and before this line is cut, so that a tail which
 // cannot get room leaves the line whole instead of losing its bytes.
-bool TextLine::SplitAt(int pos)
+bool TextLine::SplitAt(int pos, unsigned lineEnding)
 {
     TextLine* tail = new (std::nothrow) TextLine;
     if (tail == nullptr) {
@@ -245,6 +245,8 @@ bool TextLine::SplitAt(int pos)
         return false;
     }
     InsertAfter(tail);
+    tail->ending = ending;
+    ending = lineEnding & 3;
     ++Edits;
     if (text != NoBlock)
         text[pos] = 0;

@@ -16,10 +16,26 @@
 // a chunk goes back to the system once the last record and bytes in it have left.
 //
 // The record is its five fields and nothing else (no virtual table, no capacity field): 32 bytes
-// on 64-bit Windows, 20 on 32-bit.
+// on 64-bit Windows, 20 on 32-bit. The row count and the terminator share one int: rows stay far
+// below 2^29.
 #pragma once
 #include <cstddef>
 #include <new>
+
+// How a line ends: the values are those of the line terminator setting (LineEndingSetting).
+enum LineEnding { EndingNone, EndingCrLf, EndingCr, EndingLf };
+
+// The bytes of a terminator, "" for EndingNone.
+inline const char* EndingBytes(unsigned ending)
+{
+    static const char* const bytes[4] = {"", "\r\n", "\r", "\n"};
+    return bytes[ending & 3];
+}
+
+inline int EndingLength(unsigned ending)
+{
+    return ending == EndingCrLf ? 2 : ending == EndingNone ? 0 : 1;
+}
 
 class TextLine {
 public:
@@ -37,8 +53,9 @@ public:
     bool Replace(int pos, int removed, const char* src, int count);
     // Room for size bytes and the terminator, so that changes up to that size cannot fail.
     bool Reserve(int size);
-    // False, with the line whole and unlinked to anything new, when the tail cannot be made.
-    bool SplitAt(int pos);
+    // False, with the line whole and unlinked to anything new, when the tail cannot be made. The
+    // tail keeps the line's terminator; the line takes ending.
+    bool SplitAt(int pos, unsigned ending = EndingCrLf);
     void InsertAfter(TextLine* line);
 
     // The bytes the line can hold without moving, its terminator included: the size of its own
@@ -52,7 +69,10 @@ public:
 
     char* text;
     int length;
-    int rowCount;
+    int rowCount : 30;
+    // The terminator that followed the line in its file, or that the edit which broke it gave
+    // it (LineEnding). A last line has none, except where its file ended with a lone CR.
+    unsigned ending : 2;
     TextLine* prev;
     TextLine* next;
 

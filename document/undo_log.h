@@ -1,7 +1,8 @@
 // The steps that Undo takes back and Redo makes again. A step says where a change started, which
-// bytes it removed and which it inserted (lines joined by '\n', which no line holds), and where
-// the caret and the selection's anchor stood before and after it. Places are kept as line
-// numbers and bytes, since the lines themselves come and go.
+// bytes it removed and which it inserted (lines joined by one byte that names each terminator,
+// the BreaksLogged form of text_edit.h), and where the caret and the selection's anchor stood
+// before and after it. Places are kept as line numbers and bytes, since the lines themselves
+// come and go.
 //
 // Typing, Backspace and Delete each make one step of a run until something else comes between;
 // a step may also go with the one before it (Replace All), so that both are undone together.

@@ -2,13 +2,21 @@
 // input chooses: the detection must not depend on the pieces, decoding must give the same held
 // bytes however the file is cut, and encoding them must give back the input byte for byte. The
 // input is also taken as held UTF-8 and must come back through UTF-16, unless it holds the
-// forms that stand for unpaired surrogates and odd bytes there (utf16_convert.h). A
+// forms that stand for unpaired surrogates and odd bytes there (utf16_convert.h). Last the input
+// is a file opened as a document in every code and in the one detected, and saved: the file must
+// come back byte for byte, unless its text holds a zero byte, which lines keep as '*'. A
 // disagreement aborts the run.
 #include "document/code_convert.h"
 #include "document/code_detect.h"
+#include "document/editor_record.h"
+#include "document/text_file.h"
+#include "document/text_line.h"
 
+#include <unistd.h>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -64,6 +72,51 @@ void RoundTrip(TextCode code, const std::string& file, uint32_t seed)
     Check(Run(encoder, held, Cuts(seed * 7 + 1, held.size())) == file);
 }
 
+// The file a document is read from and saved to, in memory where there is such a folder.
+struct TempFile {
+    std::string path = std::string(access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp") + "/tessary-code-fuzz-" +
+                       std::to_string(getpid()) + ".txt";
+    ~TempFile() { std::remove(path.c_str()); }
+};
+
+std::string FileBytes(const std::string& path)
+{
+    std::string bytes;
+    FILE* stream = fopen(path.c_str(), "rb");
+    Check(stream != nullptr);
+    char block[4096];
+    size_t got;
+    while ((got = fread(block, 1, sizeof block, stream)) > 0)
+        bytes.append(block, got);
+    fclose(stream);
+    return bytes;
+}
+
+// Opens the file as a document in code (TextCodeCount: detected) and saves it again.
+void OpenAndSave(const std::string& file, TextCode code)
+{
+    if (file.size() > static_cast<size_t>(LoadThreshold))
+        return;
+    static TempFile temp;
+    FILE* stream = fopen(temp.path.c_str(), "wb");
+    Check(stream != nullptr);
+    Check(fwrite(file.data(), 1, file.size(), stream) == file.size());
+    fclose(stream);
+    EditView view;
+    std::strcpy(view.path, temp.path.c_str());
+    unsigned long error = 0;
+    Check(ReadDocument(view, &error, code) && error == 0);
+    Check(code == TextCodeCount || view.code == code);
+    TextDecoder decoder(view.code);
+    std::string held = Run(decoder, file, {});
+    char kept[PathSize];
+    Check(WriteDocument(view, kept));
+    if (held.find('\0') == std::string::npos)
+        Check(FileBytes(temp.path) == file);
+    DestroyLines(view.firstLine);
+    view.firstLine = nullptr;
+}
+
 bool HoldsUtf16Forms(const std::string& held)
 {
     for (size_t i = 0; i + 1 < held.size(); ++i) {
@@ -107,5 +160,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             Check(Run(decoder, utf16, Cuts(seed + 9, utf16.size())) == file);
         }
     }
+
+    OpenAndSave(file, TextCodeCount);
+    OpenAndSave(file, static_cast<TextCode>(seed % TextCodeCount));
     return 0;
 }

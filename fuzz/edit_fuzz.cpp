@@ -126,6 +126,16 @@ struct Model {
 Model Expected;
 // The file's lines, which undoing everything must give back.
 std::vector<std::string> FileLines;
+// The terminator of each line as read, which Undo must bring back exactly.
+std::vector<unsigned> FileEndings;
+
+std::vector<unsigned> EndingsOf(const TextLine* first)
+{
+    std::vector<unsigned> endings;
+    for (const TextLine* line = first; line != nullptr; line = line->next)
+        endings.push_back(line->ending);
+    return endings;
+}
 // A hash of every text the document has had, to check that undo and redo only ever go back to
 // one: eight bytes an action where a copy of the text would be the whole document.
 std::unordered_set<uint64_t> History;
@@ -539,6 +549,8 @@ TextLine* ReadLines(const uint8_t* data, size_t size)
     }
     TextLine* bytewise = ReadBytewise(data, size);
     Check(TextsOf(first) == TextsOf(bytewise));
+    for (const TextLine *a = first, *b = bytewise; a != nullptr && b != nullptr; a = a->next, b = b->next)
+        Check(a->ending == b->ending);
     DestroyLines(bytewise);
     return first;
 }
@@ -569,7 +581,7 @@ void ReadWithError(const uint8_t* data, size_t size, size_t cut)
     std::strcpy(view.path, path.c_str());
     FailStreamsAfter(static_cast<long>(cut));
     unsigned long error = 0;
-    bool read = ReadDocument(view, &error);
+    bool read = ReadDocument(view, &error, CodeShiftJis);
     FailStreamsAfter(-1);
     Check(read);
     TextLine* expected = ReadBytewise(data, cut < size ? cut : size);
@@ -607,6 +619,7 @@ void StartDocument(const uint8_t* data, size_t size)
     Expected.caretLine = 0;
     Expected.caretPos = 0;
     FileLines = Expected.lines;
+    FileEndings = EndingsOf(View.firstLine);
     History.clear();
     History.insert(TextHash(FileLines));
     Clipboard.clear();
@@ -616,18 +629,21 @@ void StartDocument(const uint8_t* data, size_t size)
 void UndoAndRedoEverything()
 {
     std::vector<std::string> edited = TextsOf(View.firstLine);
+    std::vector<unsigned> editedEndings = EndingsOf(View.firstLine);
     unsigned long error = 0;
     int undone = 0;
     for (; View.undo.CanUndo(); ++undone)
         Check(UndoEdit(&error));
     Expected.lines = TextsOf(View.firstLine);
     Check(Expected.lines == FileLines);
+    Check(EndingsOf(View.firstLine) == FileEndings);
     ModelFollowCaret();
     CheckDocument();
     for (; undone > 0; --undone)
         Check(RedoEdit(&error));
     Expected.lines = TextsOf(View.firstLine);
     Check(Expected.lines == edited);
+    Check(EndingsOf(View.firstLine) == editedEndings);
     ModelFollowCaret();
     CheckDocument();
 }

@@ -44,7 +44,6 @@ inline void ResetEditor()
     FontPoints = DefaultSettings().fontPoints;
     DefaultCode = CodeShiftJis;
     LineEndingSetting = 0;
-    std::strcpy(SaveLineEnding, "\r\n");
     MainWindow = nullptr;
     MainMenu = nullptr;
     ToolBar = nullptr;

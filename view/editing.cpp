@@ -30,12 +30,13 @@ TextPlace FromLog(const LogPlace& logged)
     return place;
 }
 
-// Where bytes inserted at start end, lines being joined by '\n' in them.
+// Where bytes of the log inserted at start end, their breaks one byte each (BreaksLogged).
 LogPlace EndOf(const LogPlace& start, const std::string& bytes)
 {
+    static const std::string Breaks("\n\r\0", 3);
     LogPlace end = start;
     size_t lastBreak = std::string::npos;
-    for (size_t at = bytes.find('\n'); at != std::string::npos; at = bytes.find('\n', at + 1)) {
+    for (size_t at = bytes.find_first_of(Breaks); at != std::string::npos; at = bytes.find_first_of(Breaks, at + 1)) {
         ++end.line;
         lastBreak = at;
     }
@@ -96,7 +97,7 @@ void MeasureChange(const EditChange& change)
 }
 
 // The change of the lines alone, with the layout brought up to date.
-bool Apply(const TextPlace& from, const TextPlace& to, const char* bytes, int count, TextPlace* end,
+bool Apply(const TextPlace& from, const TextPlace& to, const char* bytes, int count, BreakForm form, TextPlace* end,
            unsigned long* error)
 {
     if (from.line == nullptr || to.line == nullptr)
@@ -104,7 +105,7 @@ bool Apply(const TextPlace& from, const TextPlace& to, const char* bytes, int co
     if (LoadInProgress() && from.line != to.line)
         return false;
     EditChange change;
-    if (!ReplaceBytes(from, to, bytes, count, end, &change)) {
+    if (!ReplaceBytes(from, to, bytes, count, end, &change, form)) {
         *error = LastSystemError();
         return false;
     }
@@ -188,14 +189,14 @@ bool ReplaceRange(const TextPlace& from, const TextPlace& to, const char* bytes,
     step.anchorBefore = ToLog(View.anchor.line != nullptr ? View.anchor : CaretPlace());
     step.kind = kind;
     step.withPrevious = false;
-    bool logged = CopyBytes(from, to, "\n", &step.removed);
+    bool logged = CopyBytes(from, to, nullptr, &step.removed);
     TextPlace end;
-    if (!Apply(from, to, bytes, count, &end, error))
+    if (!Apply(from, to, bytes, count, BreaksOfText, &end, error))
         return false;
-    // The bytes as the document now holds them, breaks as '\n' and zero bytes as '*', which is
-    // what Undo must take away again.
+    // The bytes as the document now holds them, with each break's terminator and zero bytes as
+    // '*', which is what Undo must take away again.
     TextPlace start = {from.line, from.lineIndex, from.pos};
-    logged = logged && CopyBytes(start, end, "\n", &step.inserted);
+    logged = logged && CopyBytes(start, end, nullptr, &step.inserted);
     // A lone lead byte at a line's end pairs with whatever is joined or typed after it; the
     // caret then goes after the character it made.
     TextPlace caret = end;
@@ -282,7 +283,7 @@ bool UndoEdit(unsigned long* error)
         TextPlace from = FromLog(step.start);
         TextPlace to = FromLog(EndOf(step.start, step.inserted));
         TextPlace end;
-        if (!Apply(from, to, step.removed.data(), static_cast<int>(step.removed.size()), &end, error)) {
+        if (!Apply(from, to, step.removed.data(), static_cast<int>(step.removed.size()), BreaksLogged, &end, error)) {
             done = false;
             break;
         }
@@ -319,7 +320,7 @@ bool RedoEdit(unsigned long* error)
         TextPlace from = FromLog(step.start);
         TextPlace to = FromLog(EndOf(step.start, step.removed));
         TextPlace end;
-        if (!Apply(from, to, step.inserted.data(), static_cast<int>(step.inserted.size()), &end, error)) {
+        if (!Apply(from, to, step.inserted.data(), static_cast<int>(step.inserted.size()), BreaksLogged, &end, error)) {
             done = false;
             break;
         }

@@ -163,26 +163,30 @@ TEST_F(DialogsTest, DocumentInfoCountsPastTwoGibibytes)
 TEST_F(DialogsTest, TheTerminatorListOpensOnTheCurrentChoice)
 {
     const struct {
-        const char* ending;
+        unsigned ending;
         int selected;
-    } cases[] = {{"\r\n", 0}, {"\r", 1}, {"\n", 2}};
+    } cases[] = {{EndingCrLf, 0}, {EndingCr, 1}, {EndingLf, 2}};
     for (const auto& c : cases) {
-        std::strcpy(SaveLineEnding, c.ending);
+        View.lineEnd = c.ending;
         EXPECT_EQ(OpenDocumentInfo(KeepSelection, IDCANCEL).ending, c.selected) << c.selected;
     }
 }
 
-TEST_F(DialogsTest, OkStoresTheChosenTerminatorAndCancelKeepsTheOldOne)
+TEST_F(DialogsTest, OkMakesTheChosenTerminatorTheDocumentsForEveryLineAndCancelKeepsTheOldOne)
 {
-    std::strcpy(SaveLineEnding, "\r");
+    View.lineEnd = EndingCr;
     OpenDocumentInfo(0, IDCANCEL);
-    EXPECT_STREQ(SaveLineEnding, "\r");
-    OpenDocumentInfo(2, IDOK);
-    EXPECT_STREQ(SaveLineEnding, "\n");
-    OpenDocumentInfo(0, IDOK);
-    EXPECT_STREQ(SaveLineEnding, "\r\n");
+    EXPECT_EQ(View.lineEnd, unsigned(EndingCr));
+    EXPECT_FALSE(View.unifyEndings);
     OpenDocumentInfo(1, IDOK);
-    EXPECT_STREQ(SaveLineEnding, "\r");
+    EXPECT_FALSE(View.unifyEndings) << "the same terminator again changes nothing";
+    OpenDocumentInfo(2, IDOK);
+    EXPECT_EQ(View.lineEnd, unsigned(EndingLf));
+    EXPECT_TRUE(View.unifyEndings);
+    OpenDocumentInfo(0, IDOK);
+    EXPECT_EQ(View.lineEnd, unsigned(EndingCrLf));
+    OpenDocumentInfo(1, IDOK);
+    EXPECT_EQ(View.lineEnd, unsigned(EndingCr));
 }
 
 namespace {

@@ -445,7 +445,7 @@ TEST_F(BackgroundLoadTest, AReadErrorEndsTheLoadIncompleteKeepingEveryByteBefore
     const long cut = 500000;
     FailStreamsAfter(cut);
     unsigned long error = 0;
-    ASSERT_TRUE(ReadDocument(View, &error));
+    ASSERT_TRUE(ReadDocument(View, &error, CodeShiftJis));
     ASSERT_TRUE(WaitForLoad());
     EXPECT_EQ(reports.ended, 1);
     EXPECT_FALSE(reports.complete);

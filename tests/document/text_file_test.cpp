@@ -48,14 +48,16 @@ protected:
         UsePath(path);
         DestroyLines(view.firstLine);
         view.firstLine = nullptr;
-        EXPECT_TRUE(ReadDocument(view, &readError));
+        EXPECT_TRUE(ReadDocument(view, &readError, CodeShiftJis));
         EXPECT_EQ(readError, 0u);
         return LinesOf(view.firstLine);
     }
 
+    // Every line saved with ending, as after a choice in the document information dialog.
     std::string Save(const Lines& lines, const char* ending)
     {
-        std::strcpy(SaveLineEnding, ending);
+        view.lineEnd = std::strcmp(ending, "\r\n") == 0 ? EndingCrLf : std::strcmp(ending, "\r") == 0 ? EndingCr : EndingLf;
+        view.unifyEndings = true;
         DestroyLines(view.firstLine);
         view.firstLine = MakeLines(lines);
         std::string path = PathOf("saved.txt");
@@ -253,7 +255,7 @@ TEST_F(TextFileTest, AReadErrorKeepsTheLinesSoFarUnderNoNameAndSaysWhy)
     ASSERT_TRUE(WriteFileBytes(path, "abc\ndefgh\nij"));
     UsePath(path);
     FailStreamsAfter(5);
-    EXPECT_TRUE(ReadDocument(view, &readError));
+    EXPECT_TRUE(ReadDocument(view, &readError, CodeShiftJis));
     EXPECT_EQ(LinesOf(view.firstLine), Lines({"abc", "d"}));
     EXPECT_STREQ(view.path, "") << "a save must not put the first part in place of the file";
     EXPECT_NE(readError, 0u);

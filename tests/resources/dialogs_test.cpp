@@ -1,6 +1,7 @@
 #include "app/dialogs.h"
 #include "app/goto_line.h"
 #include "document/editor_record.h"
+#include "document/text_line.h"
 #include "resources/resource_ids.h"
 #include "tests/resources/resource_text.h"
 
@@ -241,7 +242,7 @@ TEST(DialogResources, OkAndCancelEndTheDialogs)
             DestroyWindow(dialog);
         }
     }
-    std::strcpy(SaveLineEnding, "\r\n");
+    View.lineEnd = EndingCrLf;
     HWND unused = CreateDialogParamA(AppInstance, MAKEINTRESOURCEA(IDD_TYPE_SETTINGS), nullptr, IgnoreMessages, 0);
     ASSERT_NE(unused, nullptr);
     EXPECT_NE(GetDlgItem(unused, IDOK), nullptr);
