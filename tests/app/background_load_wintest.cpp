@@ -59,13 +59,18 @@ protected:
         return text;
     }
 
-    // The totals the last layout left, against those of a fresh one.
-    void ExpectLayoutCurrent()
+    // The totals the last layout left, against those of a fresh one. The widest extent only grows
+    // with edits (a break typed into the widest line leaves it until the next full measuring), so
+    // after edits it may be larger than a fresh one, never smaller: the bar must reach every end.
+    void ExpectLayoutCurrent(bool edited = false)
     {
         int rows = View.totalRows, width = View.maxLineWidth;
         Relayout();
         EXPECT_EQ(View.totalRows, rows);
-        EXPECT_EQ(View.maxLineWidth, width);
+        if (edited)
+            EXPECT_GE(width, View.maxLineWidth);
+        else
+            EXPECT_EQ(width, View.maxLineWidth);
     }
 };
 
@@ -250,7 +255,7 @@ TEST_F(BackgroundLoadWindowTest, EverythingAUserCanDoDuringALargeLoadKeepsTheDoc
         EXPECT_EQ(LinesOf(View.firstLine), Apply(lines, edits)) << edits.size() << " edits";
         EXPECT_EQ(StatusText(), "読み込み完了");
         ExpectProgressOf(static_cast<int>(lines.size()));
-        ExpectLayoutCurrent();
+        ExpectLayoutCurrent(!edits.empty());
         EXPECT_STREQ(View.path, path.c_str());
         EXPECT_EQ(ReadFileBytes(path), Joined(lines)) << "nothing saved over the file";
         std::printf("round %d: %d actions, %zu edits, %d refused commands, %lu ms\n", round, actions, edits.size(),
