@@ -6,6 +6,7 @@
 #include "layout/paint_view.h"
 #include "layout/row_layout.h"
 #include "platform/characters.h"
+#include "platform/win32_hooks.h"
 #include "resources/resource_ids.h"
 #include "view/selection.h"
 
@@ -117,7 +118,7 @@ bool ChoosePrinter(PrintChoice* choice, HDC* dc)
     dialog.nMaxPage = 0xFFFF;
     dialog.nCopies = 1;
     dialog.nStartPage = START_PAGE_GENERAL;
-    HRESULT result = PrintDlgExA(&dialog);
+    HRESULT result = PrintDialogCall(&dialog);
     if (result == S_OK) {
         Keep(dialog.hDevMode, dialog.hDevNames);
         TakePaper();
@@ -135,7 +136,7 @@ bool ChoosePrinter(PrintChoice* choice, HDC* dc)
         return *dc != nullptr;
     }
     if (result != E_NOTIMPL) {
-        DialogFailed(CommDlgExtendedError());
+        DialogFailed(DialogErrorCall());
         return false;
     }
     PRINTDLGA classic = {};
@@ -150,7 +151,7 @@ bool ChoosePrinter(PrintChoice* choice, HDC* dc)
     classic.nMaxPage = 0xFFFF;
     classic.nCopies = 1;
     if (!PrintDlgA(&classic)) {
-        DWORD error = CommDlgExtendedError();
+        DWORD error = DialogErrorCall();
         Keep(classic.hDevMode, classic.hDevNames);
         if (error != 0)
             DialogFailed(error);

@@ -13,3 +13,7 @@ extern int(WINAPI* SetScrollInfoCall)(HWND window, int bar, LPCSCROLLINFO info, 
 // The font and colour choosers of the settings dialog unless a test stands in for them.
 extern BOOL(WINAPI* ChooseFontCall)(LPCHOOSEFONTA choice);
 extern BOOL(WINAPI* ChooseColorCall)(LPCHOOSECOLORA choice);
+// The print dialog and its error code unless a test stands in for them: a machine with a printer
+// cannot show what the program says when there is none.
+extern HRESULT(WINAPI* PrintDialogCall)(LPPRINTDLGEXA dialog);
+extern DWORD(WINAPI* DialogErrorCall)();

@@ -48,6 +48,8 @@ BOOL(WINAPI* ReplaceFileCall)(LPCSTR, LPCSTR, LPCSTR, DWORD, LPVOID, LPVOID) = R
 int(WINAPI* SetScrollInfoCall)(HWND, int, LPCSCROLLINFO, BOOL) = SetScrollInfo;
 BOOL(WINAPI* ChooseFontCall)(LPCHOOSEFONTA) = ChooseFontA;
 BOOL(WINAPI* ChooseColorCall)(LPCHOOSECOLORA) = ChooseColorA;
+HRESULT(WINAPI* PrintDialogCall)(LPPRINTDLGEXA) = PrintDlgExA;
+DWORD(WINAPI* DialogErrorCall)() = CommDlgExtendedError;
 
 char* AllocBlock(int size)
 {

@@ -64,6 +64,8 @@ inline void ResetEditor()
     SetScrollInfoCall = SetScrollInfo;
     ChooseFontCall = ChooseFontA;
     ChooseColorCall = ChooseColorA;
+    PrintDialogCall = PrintDlgExA;
+    DialogErrorCall = CommDlgExtendedError;
 #else
     ResetTestHooks();
 #endif

@@ -163,6 +163,54 @@ TEST_F(PrintTest, AJobThePrinterRefusesIsToldOnceAndNothingChanges)
     EXPECT_TRUE(IsWindowEnabled(MainWindow));
 }
 
+namespace {
+
+HRESULT WINAPI FailingPrintDialog(LPPRINTDLGEXA)
+{
+    return E_FAIL;
+}
+
+DWORD WINAPI NoDefaultPrinter()
+{
+    return PDERR_NODEFAULTPRN;
+}
+
+DWORD WINAPI UnknownDialogError()
+{
+    return CDERR_INITIALIZATION;
+}
+
+}
+
+TEST_F(PrintTest, WithoutAPrinterOrADialogOneBoxSaysWhichAndNothingChanges)
+{
+    Lines lines = OpenNumbered(20);
+    Type("x");
+    lines[0] = "x" + lines[0];
+    std::string title = Title();
+    PrintDialogCall = FailingPrintDialog;
+    const struct {
+        DWORD(WINAPI* error)();
+        const char* text;
+    } cases[] = {
+        {NoDefaultPrinter, "プリンターがありません。"},
+        {UnknownDialogError, "印刷ダイアログを開けませんでした。"},
+    };
+    for (const auto& failure : cases) {
+        DialogErrorCall = failure.error;
+        BoxAnswerer answer(IDOK);
+        Command(CMD_PRINT);
+        BoxSeen seen = answer.Seen();
+        EXPECT_EQ(seen.caption, "Tessary");
+        EXPECT_EQ(seen.text, failure.text);
+    }
+    EXPECT_TRUE(Sent.empty());
+    EXPECT_EQ(LinesOf(View.firstLine), lines);
+    EXPECT_TRUE(View.modified);
+    EXPECT_EQ(Title(), title);
+    EXPECT_TRUE(IsWindowEnabled(MainWindow));
+}
+
 TEST_F(PrintTest, PrintWaitsForALoadToEndAndSaysSo)
 {
     std::string bytes;
