@@ -146,7 +146,7 @@ void MakeSampleFont(HWND dialog)
     font.lfHeight = FontHeightAt(Pending.fontPoints, WindowDpi(dialog));
     font.lfCharSet = SHIFTJIS_CHARSET;
     font.lfPitchAndFamily = FIXED_PITCH | FF_MODERN;
-    std::strncpy(font.lfFaceName, Pending.fontFace, sizeof font.lfFaceName - 1);
+    std::snprintf(font.lfFaceName, sizeof font.lfFaceName, "%s", Pending.fontFace);
     SampleFont = CreateFontIndirectA(&font);
     InvalidateRect(GetDlgItem(dialog, IDC_FONT_SAMPLE), nullptr, TRUE);
 }
@@ -239,7 +239,7 @@ void ChooseSettingsFont(HWND dialog)
     std::memset(&font, 0, sizeof font);
     font.lfHeight = FontHeightAt(Pending.fontPoints, WindowDpi(dialog));
     font.lfCharSet = SHIFTJIS_CHARSET;
-    std::strncpy(font.lfFaceName, Pending.fontFace, sizeof font.lfFaceName - 1);
+    std::snprintf(font.lfFaceName, sizeof font.lfFaceName, "%s", Pending.fontFace);
     CHOOSEFONTA choice;
     std::memset(&choice, 0, sizeof choice);
     choice.lStructSize = sizeof choice;

@@ -6,6 +6,7 @@
 // is a file opened as a document in every code and in the one detected, and saved: the file must
 // come back byte for byte, unless its text holds a zero byte, which lines keep as '*'. A
 // disagreement aborts the run.
+#include "document/background_load.h"
 #include "document/code_convert.h"
 #include "document/code_detect.h"
 #include "document/editor_record.h"
