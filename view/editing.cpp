@@ -272,20 +272,15 @@ bool UndoEdit(unsigned long* error)
         const UndoStep& step = View.undo.NextUndo();
         if (step.kind == EditCode) {
             Recode(step.codeBefore);
-            applied = true;
-            Restore(step.caretBefore, step.anchorBefore);
-            bool more = step.withPrevious;
-            View.undo.StepBack();
-            if (!more || !View.undo.CanUndo())
+        } else {
+            TextPlace from = FromLog(step.start);
+            TextPlace to = FromLog(EndOf(step.start, step.inserted));
+            TextPlace end;
+            if (!Apply(from, to, step.removed.data(), static_cast<int>(step.removed.size()), BreaksLogged, &end,
+                       error)) {
+                done = false;
                 break;
-            continue;
-        }
-        TextPlace from = FromLog(step.start);
-        TextPlace to = FromLog(EndOf(step.start, step.inserted));
-        TextPlace end;
-        if (!Apply(from, to, step.removed.data(), static_cast<int>(step.removed.size()), BreaksLogged, &end, error)) {
-            done = false;
-            break;
+            }
         }
         applied = true;
         Restore(step.caretBefore, step.anchorBefore);
@@ -310,19 +305,15 @@ bool RedoEdit(unsigned long* error)
         const UndoStep& step = View.undo.NextRedo();
         if (step.kind == EditCode) {
             Recode(step.codeAfter);
-            applied = true;
-            Restore(step.caretAfter, step.anchorAfter);
-            View.undo.StepForward();
-            if (!View.undo.CanRedo() || !View.undo.NextRedo().withPrevious)
+        } else {
+            TextPlace from = FromLog(step.start);
+            TextPlace to = FromLog(EndOf(step.start, step.removed));
+            TextPlace end;
+            if (!Apply(from, to, step.inserted.data(), static_cast<int>(step.inserted.size()), BreaksLogged, &end,
+                       error)) {
+                done = false;
                 break;
-            continue;
-        }
-        TextPlace from = FromLog(step.start);
-        TextPlace to = FromLog(EndOf(step.start, step.removed));
-        TextPlace end;
-        if (!Apply(from, to, step.inserted.data(), static_cast<int>(step.inserted.size()), BreaksLogged, &end, error)) {
-            done = false;
-            break;
+            }
         }
         applied = true;
         Restore(step.caretAfter, step.anchorAfter);
