@@ -7,6 +7,7 @@
 #include <functional>
 #include <string>
 #include <thread>
+#include <vector>
 
 // Registers (once per name) a class whose windows do only default processing; returns the name.
 inline const char* PlainWindowClass(const char* name)
@@ -158,4 +159,35 @@ inline int ScrollBarMax(HWND window, int bar)
     info.fMask = SIF_RANGE;
     GetScrollInfo(window, bar, &info);
     return info.nMax;
+}
+
+// A rectangle of a window's client area as the screen shows it, row by row.
+inline std::vector<COLORREF> WindowPixels(HWND window, const RECT& area)
+{
+    int width = area.right - area.left;
+    int height = area.bottom - area.top;
+    if (width <= 0 || height <= 0)
+        return std::vector<COLORREF>();
+    BITMAPINFO info;
+    memset(&info, 0, sizeof info);
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HDC screen = GetDC(window);
+    HDC memory = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, width, height, screen, area.left, area.top, SRCCOPY);
+    GdiFlush();
+    const COLORREF* pixels = static_cast<const COLORREF*>(bits);
+    std::vector<COLORREF> copy(pixels, pixels + static_cast<size_t>(width) * height);
+    SelectObject(memory, old);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(window, screen);
+    return copy;
 }

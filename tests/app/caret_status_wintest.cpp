@@ -73,3 +73,25 @@ TEST_F(CaretStatusTest, TheNumberIsTheCaretsOwnFarDownALongDocument)
         EXPECT_EQ(View.caret.lineIndex, page + 1);
     }
 }
+
+// The caret's place is drawn as soon as it changes, not left for the bar's next paint, and the
+// bar's own paint of it shows the very same pixels: same font, same borders, same place.
+TEST_F(CaretStatusTest, ThePlaceIsDrawnAtOnceAsTheBarItselfDrawsIt)
+{
+    Open({"one line of text", "two"});
+    Pump();
+    UpdateWindow(MainWindow);
+    RECT part;
+    ASSERT_TRUE(SendMessageA(StatusBar, SB_GETRECT, 1, reinterpret_cast<LPARAM>(&part)));
+    std::vector<COLORREF> before = WindowPixels(StatusBar, part);
+    for (WPARAM key : {VK_END, VK_DOWN, VK_HOME}) {
+        Key(key);
+        EXPECT_FALSE(GetUpdateRect(StatusBar, nullptr, FALSE)) << "nothing is left for a later paint";
+        std::vector<COLORREF> drawn = WindowPixels(StatusBar, part);
+        EXPECT_NE(drawn, before) << "the new place shows";
+        RedrawWindow(StatusBar, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+        EXPECT_EQ(drawn, WindowPixels(StatusBar, part)) << "after key " << key << ", at " << Position();
+        before = drawn;
+    }
+    EXPECT_EQ(Position(), "2 行, 1 桁");
+}

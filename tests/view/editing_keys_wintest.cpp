@@ -299,28 +299,8 @@ TEST_F(QuietScrollBars, ScrollingSetsOnlyThePositionOfTheBarItMoves)
 // The view's pixels as the screen shows them, row by row.
 std::vector<COLORREF> ViewPixels()
 {
-    BITMAPINFO info;
-    std::memset(&info, 0, sizeof info);
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = View.clientWidth;
-    info.bmiHeader.biHeight = -View.clientHeight;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    HDC screen = GetDC(View.hwnd);
-    HDC memory = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, View.clientWidth, View.clientHeight, screen, 0, 0, SRCCOPY);
-    GdiFlush();
-    const COLORREF* pixels = static_cast<const COLORREF*>(bits);
-    std::vector<COLORREF> copy(pixels, pixels + View.clientWidth * View.clientHeight);
-    SelectObject(memory, old);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    ReleaseDC(View.hwnd, screen);
-    return copy;
+    RECT all = {0, 0, View.clientWidth, View.clientHeight};
+    return WindowPixels(View.hwnd, all);
 }
 
 // The rows an edit leaves for painting: its own line's when nothing below moved, from there to
