@@ -47,16 +47,16 @@ LogPlace EndOf(const LogPlace& start, const std::string& bytes)
     return end;
 }
 
-EditSpan Pending = {-1, -1, false};
+EditSpan Pending = {-1, -1, false, false, 0};
 
 // A second edit before the window catches up is taken to move everything below the first line
 // either touched: exact enough, and Replace All repaints once.
-void AddToSpan(const EditChange& change, bool rowsChanged)
+void AddToSpan(const EditChange& change, bool rowsChanged, int rowsMoved)
 {
     int last = change.firstIndex + change.linesAdded;
     bool shifted = rowsChanged || change.linesAdded != change.linesRemoved;
     if (Pending.firstIndex < 0) {
-        EditSpan span = {change.firstIndex, last, shifted};
+        EditSpan span = {change.firstIndex, last, shifted, true, rowsMoved};
         Pending = span;
         return;
     }
@@ -64,6 +64,7 @@ void AddToSpan(const EditChange& change, bool rowsChanged)
         Pending.firstIndex = change.firstIndex;
     Pending.lastIndex = last > Pending.lastIndex ? last : Pending.lastIndex;
     Pending.shifted = true;
+    Pending.movedKnown = false;
 }
 
 // Measures the lines an edit left and brings the totals and the top of the view in step: rows
@@ -81,7 +82,7 @@ void MeasureChange(const EditChange& change)
     }
     int rowDelta = rows - change.rowsRemoved;
     View.totalRows += rowDelta;
-    AddToSpan(change, rowDelta != 0);
+    int scrolledFrom = View.vScroll;
 
     if (change.topRemoved) {
         View.vScroll -= change.rowsBeforeTop;
@@ -94,6 +95,7 @@ void MeasureChange(const EditChange& change)
         View.vScroll -= View.topRow - change.first->rowCount;
         View.topRow = change.first->rowCount;
     }
+    AddToSpan(change, rowDelta != 0, rowDelta - (View.vScroll - scrolledFrom));
 }
 
 // The change of the lines alone, with the layout brought up to date.
@@ -155,7 +157,7 @@ void Recode(TextCode code)
 {
     SetDocumentCode(code);
     MeasureDocument();
-    EditSpan all = {0, 0, true};
+    EditSpan all = {0, 0, true, false, 0};
     Pending = all;
 }
 

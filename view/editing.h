@@ -21,12 +21,16 @@ extern void (*EditStateChanged)();
 
 // The lines the edits not yet shown touched, for EditShown to repaint no more than it must:
 // from line firstIndex to line lastIndex as the document now stands, and whether anything below
-// them moved (lines came or went, or a touched line's rows changed). firstIndex is -1 when no
-// edit is pending; the span starts anew once EditShown has been called.
+// them moved (lines came or went, or a touched line's rows changed). After a single edit, the
+// rows below moved by rowsMoved rows down the window (up when negative), the view's own scroll
+// included; movedKnown is false once edits pile up. firstIndex is -1 when no edit is pending;
+// the span starts anew once EditShown has been called.
 struct EditSpan {
     int firstIndex;
     int lastIndex;
     bool shifted;
+    bool movedKnown;
+    int rowsMoved;
 };
 const EditSpan& PendingEditSpan();
 

@@ -357,14 +357,56 @@ bool ScrollToCaret()
     return true;
 }
 
-// Repaints the rows of the lines an edit touched, and everything below them when they moved.
-// Painting a row costs little next to painting the window, whose rows are mostly unchanged.
+// Moves the rows below the edited lines on the screen as the edit moved them, and leaves only the
+// edited lines' rows and the strip that opened for painting: under Wine moving the pixels costs
+// far less than painting rows of text. False when it cannot tell where those rows were, or when
+// a repaint waits among them (a region waiting to be painted does not move with the pixels).
+bool MoveRowsBelow(const EditSpan& span)
+{
+    if (!HasWindow() || !span.movedKnown)
+        return false;
+    TextLine* first = LineAtIndex(span.firstIndex);
+    int top = 0;
+    if (first == nullptr || !CachedLineTop(first, View.clientHeight, true, &top) || top < 0)
+        return false;
+    int bottom = top;
+    TextLine* line = first;
+    for (int i = span.firstIndex; line != nullptr && i <= span.lastIndex && bottom < View.clientHeight; ++i) {
+        bottom += line->rowCount * RowHeight();
+        line = line->next;
+    }
+    int dy = span.rowsMoved * RowHeight();
+    int was = bottom - dy;
+    if (bottom < View.clientHeight && dy != 0 && was < View.clientHeight) {
+        // Wine answers TRUE for a region that was emptied, so the rectangle decides.
+        RECT waiting;
+        if (GetUpdateRect(View.hwnd, &waiting, FALSE) && !IsRectEmpty(&waiting) && waiting.bottom > was)
+            return false;
+        RECT below = {0, was, View.clientWidth, View.clientHeight};
+        RECT opened;
+        SetRectEmpty(&opened);
+        HideCaret(View.hwnd);
+        ScrollWindowEx(View.hwnd, 0, dy, &below, nullptr, nullptr, &opened, 0);
+        InvalidateRect(View.hwnd, &opened, TRUE);
+        ShowCaret(View.hwnd);
+    } else if (dy != 0) {
+        bottom = View.clientHeight;
+    }
+    RECT rows = {0, top, View.clientWidth, bottom < View.clientHeight ? bottom : View.clientHeight};
+    InvalidateRect(View.hwnd, &rows, TRUE);
+    return true;
+}
+
+// Repaints the rows of the lines an edit touched, and shows what moved below them. Painting a
+// row costs little next to painting the window, whose rows are mostly unchanged.
 void InvalidateEdited(const EditSpan& span)
 {
     if (span.firstIndex < 0)
         InvalidateAll();
-    else
-        RepaintLines(span.firstIndex, span.shifted ? INT_MAX : span.lastIndex);
+    else if (!span.shifted)
+        RepaintLines(span.firstIndex, span.lastIndex);
+    else if (!MoveRowsBelow(span))
+        RepaintLines(span.firstIndex, INT_MAX);
 }
 
 }
