@@ -43,6 +43,7 @@
 #define IDD_DOCUMENT_INFO 136
 #define IDD_GO_TO_LINE 137
 #define IDD_PRINTING 138
+#define IDD_OPEN_CODE 139
 
 // Document information dialog
 #define IDC_LINE_ENDING 1000
@@ -65,6 +66,10 @@
 #define IDC_BACK_COLOR 1027
 #define IDC_COMMENT_COLOR 1028
 #define IDC_KEYWORD_COLOR 1029
+
+// The character code list under the Open dialog. Its id lies outside 1024-1279, the ids of the
+// file dialog's own controls, which share the dialog with it.
+#define IDC_OPEN_CODE 1300
 
 // Go to line dialog
 #define IDC_LINE_RANGE 1030
