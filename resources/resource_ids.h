@@ -67,10 +67,6 @@
 #define IDC_COMMENT_COLOR 1028
 #define IDC_KEYWORD_COLOR 1029
 
-// The character code list under the Open dialog. Its id lies outside 1024-1279, the ids of the
-// file dialog's own controls, which share the dialog with it.
-#define IDC_OPEN_CODE 1300
-
 // Go to line dialog
 #define IDC_LINE_RANGE 1030
 #define IDC_LINE_NUMBER 1031
@@ -78,6 +74,10 @@
 
 // The box shown while pages are sent to the printer
 #define IDC_PRINT_PROGRESS 1040
+
+// The character code list under the Open dialog. Its id lies outside 1024-1279, the ids of the
+// file dialog's own controls, which share the dialog with it.
+#define IDC_OPEN_CODE 1300
 
 // File-type settings dialog; its block-comment fields share numbers with two radio buttons above.
 #define IDC_LINE_COMMENT 1006
