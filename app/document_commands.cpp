@@ -1,4 +1,5 @@
 #include "app/document_commands.h"
+#include "app/open_code_choice.h"
 #include "view/editing.h"
 #include "app/command_states.h"
 #include "app/load_status.h"
@@ -86,8 +87,8 @@ bool FileExists(const char* path)
 
 // Shows the Open or Save as dialog with the document's name in its name field; the chosen name
 // becomes a document name in name. The dialogs have no filter, folder, title or extension of
-// their own.
-bool ChooseName(bool save, char* name)
+// their own. Given code, the dialog offers the character codes and code receives the one chosen.
+bool ChooseName(bool save, char* name, TextCode* code = nullptr)
 {
     static char chosen[GivenNameSize];
     std::strcpy(chosen, View.path);
@@ -97,6 +98,8 @@ bool ChooseName(bool save, char* name)
     dialog.lpstrFile = chosen;
     dialog.nMaxFile = sizeof chosen;
     dialog.Flags = OFN_LONGNAMES | (save ? OFN_OVERWRITEPROMPT : OFN_CREATEPROMPT);
+    if (code != nullptr)
+        AddCodeChoice(dialog, code);
     BOOL confirmed = save ? GetSaveFileNameA(&dialog) : GetOpenFileNameA(&dialog);
     return confirmed && TakeDocumentName(chosen, name);
 }
@@ -203,7 +206,7 @@ bool OpenInPlace(const char* path, TextCode code)
     if (!command.Started())
         return false;
     char name[PathSize];
-    if (path != nullptr ? !TakeDocumentName(path, name) : !ChooseName(false, name))
+    if (path != nullptr ? !TakeDocumentName(path, name) : !ChooseName(false, name, &code))
         return false;
     if (!AskToSave())
         return false;

@@ -7,8 +7,8 @@
 
 // A new document takes the code and terminator of the common settings.
 bool NewDocument();
-// Opens path in code (TextCodeCount: the code its bytes show), or asks for a name with the Open
-// dialog when path is null, in this window.
+// Opens path in code (TextCodeCount: the code its bytes show), or asks for a name and a code with
+// the Open dialog when path is null, in this window.
 bool OpenInPlace(const char* path, TextCode code = TextCodeCount);
 // Asks about unsaved changes; true once the old lines may go and have been destroyed.
 bool QuerySave();

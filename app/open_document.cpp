@@ -1,5 +1,6 @@
 #include "app/open_document.h"
 #include "app/document_commands.h"
+#include "app/open_code_choice.h"
 #include "document/editor_record.h"
 #include "platform/platform.h"
 
@@ -21,9 +22,10 @@ bool WindowIsFree()
 }
 
 // The dialog of a new instance belongs to no window and has no filter, title or folder; it
-// offers to create a name that does not exist yet. Its buffer is far larger than any name a
-// document may have, so a long typed name is refused here rather than lost in the dialog.
-bool AskForName(char* name)
+// offers to create a name that does not exist yet, and the character codes to read it in. Its
+// buffer is far larger than any name a document may have, so a long typed name is refused here
+// rather than lost in the dialog.
+bool AskForName(char* name, TextCode* code)
 {
     static char chosen[GivenNameSize];
     chosen[0] = 0;
@@ -32,6 +34,7 @@ bool AskForName(char* name)
     dialog.lpstrFile = chosen;
     dialog.nMaxFile = sizeof chosen;
     dialog.Flags = OFN_LONGNAMES | OFN_CREATEPROMPT;
+    AddCodeChoice(dialog, code);
     return GetOpenFileNameA(&dialog) && TakeDocumentName(chosen, name);
 }
 
@@ -78,7 +81,7 @@ void OpenDocument(const char* path, TextCode code)
         OpenInPlace(path != nullptr ? name : nullptr, code);
         return;
     }
-    if (path == nullptr && !AskForName(name))
+    if (path == nullptr && !AskForName(name, &code))
         return;
     StartInstance(name, code);
 }

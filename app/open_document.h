@@ -3,8 +3,8 @@
 #pragma once
 #include "platform/text_code.h"
 
-// path null lets the user choose the file; the file is read in code, or with TextCodeCount in
-// the code its bytes show. A name that cannot be a document's (its full path too
+// path null lets the user choose the file and its code; otherwise it is read in code, or with
+// TextCodeCount in the code its bytes show. A name that cannot be a document's (its full path too
 // long for a path, or with a double quote) is refused before anything else happens.
 void OpenDocument(const char* path, TextCode code = TextCodeCount);
 // Starts a program from its command text; WinExec unless a test watches the starts instead.

@@ -43,6 +43,7 @@
 #define IDD_DOCUMENT_INFO 136
 #define IDD_GO_TO_LINE 137
 #define IDD_PRINTING 138
+#define IDD_OPEN_CODE 139
 
 // Document information dialog
 #define IDC_LINE_ENDING 1000
@@ -73,6 +74,10 @@
 
 // The box shown while pages are sent to the printer
 #define IDC_PRINT_PROGRESS 1040
+
+// The character code list under the Open dialog. Its id lies outside 1024-1279, the ids of the
+// file dialog's own controls, which share the dialog with it.
+#define IDC_OPEN_CODE 1300
 
 // File-type settings dialog; its block-comment fields share numbers with two radio buttons above.
 #define IDC_LINE_COMMENT 1006

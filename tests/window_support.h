@@ -75,13 +75,24 @@ inline BOOL CALLBACK FindEdit(HWND window, LPARAM found)
     return TRUE;
 }
 
-// Types name into a file dialog's name field and presses its Open or Save button.
-inline bool ChooseFileName(HWND dialog, const char* name)
+// The edit field that takes a file dialog's name, or null when dialog is no file dialog. The
+// dialog keeps the name in a ComboBoxEx32 (id 1148); given a template and a hook of the
+// program's own, Wine's dialog has a plain Edit (id 1152) instead.
+inline HWND FileNameEdit(HWND dialog)
 {
     HWND field = GetDlgItem(dialog, 1148);
     HWND edit = nullptr;
     if (field != nullptr)
         EnumChildWindows(field, FindEdit, reinterpret_cast<LPARAM>(&edit));
+    else
+        edit = GetDlgItem(dialog, 1152);
+    return edit;
+}
+
+// Types name into a file dialog's name field and presses its Open or Save button.
+inline bool ChooseFileName(HWND dialog, const char* name)
+{
+    HWND edit = FileNameEdit(dialog);
     if (edit == nullptr)
         return false;
     SendMessageA(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(name));

@@ -179,12 +179,12 @@ TEST_F(EditingSessionTest, CloseAndOpenAsksForTheFileFirstAndThenAboutTheChanges
     std::vector<bool> wasFileDialog;
     BoxSeen question;
     BoxAnswerer answer([&](HWND dialog) {
-        wasFileDialog.push_back(GetDlgItem(dialog, 1148) != nullptr);
+        wasFileDialog.push_back(FileNameEdit(dialog) != nullptr);
         ChooseFileName(dialog, path.c_str());
         HWND box = WaitForDialog(dialog);
         if (box == nullptr)
             return;
-        wasFileDialog.push_back(GetDlgItem(box, 1148) != nullptr);
+        wasFileDialog.push_back(FileNameEdit(box) != nullptr);
         question = DescribeDialog(box);
         PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDNO, BN_CLICKED), 0);
     });

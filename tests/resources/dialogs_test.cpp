@@ -184,6 +184,25 @@ TEST(DialogResources, EveryTextIsCodePage932AsTheProgramShowsIt)
     }
 }
 
+// The code list's template lives inside the system's Open dialog: a control-like child, its ids
+// clear of the dialog's own controls (1024-1279), its label readable through the ANSI calls.
+TEST(DialogResources, TheOpenDialogsCodeListFitsInsideTheFileDialog)
+{
+    Template stored;
+    ASSERT_TRUE(LoadTemplate(IDD_OPEN_CODE, stored));
+    EXPECT_EQ(stored.style & (WS_CHILD | WS_POPUP | WS_CAPTION | DS_CONTROL), static_cast<DWORD>(WS_CHILD | DS_CONTROL));
+    EXPECT_EQ(Cp932(stored.font), "ＭＳ Ｐゴシック");
+    HWND frame = CreateWindowExA(0, "Static", "", WS_POPUP, 0, 0, 400, 100, nullptr, nullptr, nullptr, nullptr);
+    HWND child = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_OPEN_CODE), frame, IgnoreMessages, 0);
+    ASSERT_NE(child, nullptr);
+    ASSERT_EQ(stored.controls.size(), 2u);
+    for (const Control& control : stored.controls)
+        EXPECT_TRUE(control.id < 1024 || control.id > 1279) << control.id;
+    EXPECT_EQ(WindowText(GetWindow(child, GW_CHILD)), "文字コード：");
+    EXPECT_STRCASEEQ(ClassOf(GetDlgItem(child, IDC_OPEN_CODE)).c_str(), "ComboBox");
+    DestroyWindow(frame);
+}
+
 // The controls the program fills and reads exist with the class its messages need: its lists
 // take their choices, the name and size fields their texts.
 TEST(DialogResources, TheProgramsProceduresFindTheirControls)
