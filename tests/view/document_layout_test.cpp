@@ -50,13 +50,18 @@ class DocumentLayoutTest : public ::testing::TestWithParam<int> {
 protected:
     void SetUp() override
     {
+        NewEditor();
+        LoadEnded = NoteEnded;
+        folder = NewTempFolder();
+    }
+
+    void NewEditor()
+    {
         ResetEditor();
         WrapMode = GetParam();
         View.clientWidth = 300;
         View.clientHeight = 200;
         Ended = 0;
-        LoadEnded = NoteEnded;
-        folder = NewTempFolder();
     }
 
     void TearDown() override
@@ -120,13 +125,20 @@ protected:
 
 TEST_P(DocumentLayoutTest, LinesMeasuredAsTheyArriveAddUpToTheWholeDocument)
 {
-    StartLoad(FileBytes(150000));
-    int passes = MeasureUntilRead();
-    FinishLoad();
+    // Whether the measuring gets a turn while the worker reads is the scheduler's choice, and a
+    // busy machine may give it none in a whole load: a few loads are tried.
+    int passes = 0;
+    for (int attempt = 0; attempt < 5 && passes <= 1; ++attempt) {
+        if (attempt > 0)
+            NewEditor();
+        StartLoad(FileBytes(150000));
+        passes = MeasureUntilRead();
+        FinishLoad();
+        ExpectMeasuredWhole();
+        EXPECT_EQ(View.vScroll, 0);
+        EXPECT_EQ(View.topLine, View.firstLine);
+    }
     EXPECT_GT(passes, 1) << "the lines were measured while the load ran";
-    ExpectMeasuredWhole();
-    EXPECT_EQ(View.vScroll, 0);
-    EXPECT_EQ(View.topLine, View.firstLine);
 }
 
 // The caret taken to the end while the file still arrives puts the top among lines not measured
