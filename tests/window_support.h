@@ -172,13 +172,9 @@ inline int ScrollBarMax(HWND window, int bar)
     return info.nMax;
 }
 
-// A rectangle of a window's client area as the screen shows it, row by row.
-inline std::vector<COLORREF> WindowPixels(HWND window, const RECT& area)
+// The description of a 32-bit bitmap whose rows go from the top down, one pixel a COLORREF.
+inline BITMAPINFO TopDownBitmap(int width, int height)
 {
-    int width = area.right - area.left;
-    int height = area.bottom - area.top;
-    if (width <= 0 || height <= 0)
-        return std::vector<COLORREF>();
     BITMAPINFO info;
     memset(&info, 0, sizeof info);
     info.bmiHeader.biSize = sizeof info.bmiHeader;
@@ -187,6 +183,17 @@ inline std::vector<COLORREF> WindowPixels(HWND window, const RECT& area)
     info.bmiHeader.biPlanes = 1;
     info.bmiHeader.biBitCount = 32;
     info.bmiHeader.biCompression = BI_RGB;
+    return info;
+}
+
+// A rectangle of a window's client area as the screen shows it, row by row.
+inline std::vector<COLORREF> WindowPixels(HWND window, const RECT& area)
+{
+    int width = area.right - area.left;
+    int height = area.bottom - area.top;
+    if (width <= 0 || height <= 0)
+        return std::vector<COLORREF>();
+    BITMAPINFO info = TopDownBitmap(width, height);
     void* bits = nullptr;
     HDC screen = GetDC(window);
     HDC memory = CreateCompatibleDC(screen);

@@ -44,14 +44,7 @@ protected:
         ASSERT_TRUE(CreateCaret(window, nullptr, 1, 14));
 
         dc = CreateCompatibleDC(nullptr);
-        BITMAPINFO info;
-        memset(&info, 0, sizeof info);
-        info.bmiHeader.biSize = sizeof info.bmiHeader;
-        info.bmiHeader.biWidth = BitmapWidth;
-        info.bmiHeader.biHeight = -BitmapHeight;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        info.bmiHeader.biCompression = BI_RGB;
+        BITMAPINFO info = TopDownBitmap(BitmapWidth, BitmapHeight);
         void* bits = nullptr;
         bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
         ASSERT_NE(bitmap, nullptr);
