@@ -190,12 +190,12 @@ void Relayout()
         CaretMoved();
 }
 
-void ApplyDisplayFont()
+void ApplyDisplayFont(int dpi)
 {
     {
         DocumentGuard guard;
         HDC dc = GetDC(View.hwnd);
-        MakeSettingsFont(dc, WindowDpi(View.hwnd));
+        MakeSettingsFont(dc, dpi);
         ReleaseDC(View.hwnd, dc);
         // The caret's size follows the cell's; the view makes it only while it has the focus.
         if (HasWindow() && GetFocus() == View.hwnd) {
