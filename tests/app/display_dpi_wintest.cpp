@@ -1,12 +1,15 @@
 // The display font at the screen's DPI: its size in points becomes more pixels at 144 and 192 DPI,
 // and measuring, the caret and clicks follow the cells it gives. The DPI reaches the font through
-// DpiForWindowCall, which these tests stand in for: the prefix a test runs in reads its DPI once,
-// as each process starts, so one test program cannot see several. A DPI change names its DPI in
-// the message itself, which is what the last tests send.
+// DpiForWindowCall, which most of these tests stand in for: Wine reads a prefix's DPI
+// (HKCU\Control Panel\Desktop LogPixels) once, as each process starts, so one test program sees
+// only one. A DPI change names its DPI in the message itself. SystemDpi asks the system itself;
+// system_dpi.sh runs it again in a prefix set to 144 and to 192 DPI.
 #include "app/view_settings.h"
 #include "layout/paint_view.h"
 #include "platform/win32_hooks.h"
 #include "tests/app/main_window_fixture.h"
+
+#include <cstdlib>
 
 #ifndef WM_DPICHANGED
 #define WM_DPICHANGED 0x02E0
@@ -206,4 +209,53 @@ TEST_F(DisplayDpi, ADpiChangeRemakesTheFontMeasuresAgainAndTakesTheSuggestedRect
     }
     EXPECT_EQ(View.totalRows, rowsBefore) << "back at 96 DPI in the first rectangle";
     EXPECT_EQ(Made().width, before.width);
+}
+
+namespace {
+
+class SystemDpi : public MainWindowTest {};
+
+int ScreenDpi()
+{
+    HDC screen = GetDC(nullptr);
+    int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+    return dpi;
+}
+
+int MadeFontHeight()
+{
+    LOGFONTA font;
+    std::memset(&font, 0, sizeof font);
+    GetObjectA(View.font, sizeof font, &font);
+    return font.lfHeight;
+}
+
+}
+
+TEST_F(SystemDpi, TheFontIsMadeAtTheDpiTheSystemReports)
+{
+    int dpi = ScreenDpi();
+    // Set by system_dpi.sh, which runs this in a prefix of another DPI: that DPI must be the one
+    // seen, or the run tests 96 DPI once more.
+    const char* expected = std::getenv("TESSARY_EXPECT_DPI");
+    if (expected != nullptr) {
+        ASSERT_EQ(dpi, std::atoi(expected)) << "the prefix's DPI was not taken";
+    }
+    EXPECT_EQ(WindowDpi(View.hwnd), dpi);
+
+    // The first document makes the font, at the window's DPI.
+    DeleteObject(View.font);
+    View.font = nullptr;
+    ResetView();
+    EXPECT_EQ(MadeFontHeight(), -MulDiv(FontPoints, dpi, 72));
+    EXPECT_GT(CellHeight, MulDiv(FontPoints, dpi, 72) - 1);
+
+    // A new size from the settings, too.
+    StoredSettings settings = CurrentSettings();
+    settings.fontPoints = 14;
+    ApplySettings(settings);
+    EXPECT_EQ(MadeFontHeight(), -MulDiv(14, dpi, 72));
+    EXPECT_GT(CellHeight, MulDiv(14, dpi, 72) - 1);
+    EXPECT_GT(CellWidth, MulDiv(14, dpi, 72) / 3);
 }
