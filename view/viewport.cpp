@@ -336,13 +336,14 @@ bool ScrollToCaret()
     }
     int cy = lineTop + point.y;
 
-    // A caret exactly at the right edge still shows. Whatever scrolls here is painted anew as a
-    // whole, so the window's pixels are not moved first, and the bars are set once.
+    // A caret exactly at the right edge still shows, so only the columns it lies beyond that edge
+    // are scrolled, rounded up. Whatever scrolls here is painted anew as a whole, so the window's
+    // pixels are not moved first, and the bars are set once.
     int scrolled = 0;
     if (cx < 0)
         scrolled += ShiftColumns(cx / CellWidth) != 0;
     else if (cx > View.clientWidth)
-        scrolled += ShiftColumns((cx - View.clientWidth) / CellWidth + 1) != 0;
+        scrolled += ShiftColumns((cx - View.clientWidth + CellWidth - 1) / CellWidth) != 0;
 
     if (cy < 0)
         scrolled += ShiftRows(cy / RowHeight()) != 0;
