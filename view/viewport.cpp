@@ -190,19 +190,22 @@ void Relayout()
         CaretMoved();
 }
 
+void MakeDisplayFont(int dpi)
+{
+    DocumentGuard guard;
+    HDC dc = GetDC(View.hwnd);
+    MakeSettingsFont(dc, dpi);
+    ReleaseDC(View.hwnd, dc);
+    // The caret's size follows the cell's; the view makes it only while it has the focus.
+    if (HasWindow() && GetFocus() == View.hwnd) {
+        DestroyCaret();
+        CaretCreate();
+    }
+}
+
 void ApplyDisplayFont(int dpi)
 {
-    {
-        DocumentGuard guard;
-        HDC dc = GetDC(View.hwnd);
-        MakeSettingsFont(dc, dpi);
-        ReleaseDC(View.hwnd, dc);
-        // The caret's size follows the cell's; the view makes it only while it has the focus.
-        if (HasWindow() && GetFocus() == View.hwnd) {
-            DestroyCaret();
-            CaretCreate();
-        }
-    }
+    MakeDisplayFont(dpi);
     Relayout();
 }
 

@@ -18,6 +18,13 @@
 namespace {
 
 UINT StandInDpi = 96;
+int Measures = 0;
+
+// Every measuring of the whole document ends by telling where the caret now stands.
+void CountMeasure()
+{
+    ++Measures;
+}
 
 UINT WINAPI StandInDpiForWindow(HWND)
 {
@@ -177,6 +184,8 @@ TEST_F(DisplayDpi, ADpiChangeRemakesTheFontMeasuresAgainAndTakesTheSuggestedRect
     int rowsBefore = View.totalRows;
     SetFocus(View.hwnd);
 
+    void (*caretMoved)() = CaretMoved;
+    CaretMoved = CountMeasure;
     const struct {
         UINT dpi;
         RECT suggested;
@@ -185,11 +194,16 @@ TEST_F(DisplayDpi, ADpiChangeRemakesTheFontMeasuresAgainAndTakesTheSuggestedRect
         {144, {30, 20, 30 + 960, 20 + 720}, -20},
         {192, {10, 10, 10 + 1280, 10 + 960}, -27},
         {96, {start.left, start.top, start.right, start.bottom}, -13},
+        // Only moved, not resized: nothing else measures the document in the new cells.
+        {120, {start.left + 5, start.top + 5, start.right + 5, start.bottom + 5}, -17},
+        {96, {start.left, start.top, start.right, start.bottom}, -13},
     };
     for (const auto& step : steps) {
         SCOPED_TRACE(step.dpi);
+        Measures = 0;
         SendMessageA(MainWindow, WM_DPICHANGED, MAKEWPARAM(step.dpi, step.dpi),
                      reinterpret_cast<LPARAM>(&step.suggested));
+        EXPECT_EQ(Measures, 1) << "the document is measured once, in the new cells";
         RECT now;
         GetWindowRect(MainWindow, &now);
         EXPECT_EQ(now.left, step.suggested.left);
@@ -207,6 +221,7 @@ TEST_F(DisplayDpi, ADpiChangeRemakesTheFontMeasuresAgainAndTakesTheSuggestedRect
         RECT caret = CaretRect();
         EXPECT_EQ(caret.bottom - caret.top, cells.height);
     }
+    CaretMoved = caretMoved;
     EXPECT_EQ(View.totalRows, rowsBefore) << "back at 96 DPI in the first rectangle";
     EXPECT_EQ(Made().width, before.width);
 }
