@@ -13,6 +13,7 @@
 #include "app/registry_settings.h"
 #include "app/document_commands.h"
 #include "document/editor_record.h"
+#include "layout/paint_view.h"
 #include "platform/platform.h"
 #include "resources/resource_ids.h"
 #include "view/char_input.h"
@@ -39,14 +40,24 @@ void OnDestroy(HWND window)
     PostQuitMessage(0);
 }
 
-// The window moved to a monitor of another DPI: it takes the rectangle the system suggests, and
-// the font is made for the new DPI with the cells measured anew.
-void OnDpiChanged(HWND window, const RECT& suggested)
+// The window moved to a monitor of another DPI: the font is made for the new DPI (the message's
+// vertical one, which a font's height follows), then the window takes the rectangle the system
+// suggests. The view's new size measures the document in the new cells; only when its size stays
+// is it measured here. Measuring a large document twice would double what the change costs.
+void OnDpiChanged(HWND window, int dpi, const RECT& suggested)
 {
+    if (View.hwnd == nullptr) {
+        SetWindowPos(window, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                     suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+        return;
+    }
+    MakeDisplayFont(dpi > 0 ? dpi : WindowDpi(View.hwnd));
+    int width = View.clientWidth;
+    int height = View.clientHeight;
     SetWindowPos(window, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
                  suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
-    if (View.hwnd != nullptr)
-        ApplyDisplayFont();
+    if (View.clientWidth == width && View.clientHeight == height)
+        Relayout();
 }
 
 void OnActivate(WORD state)
@@ -139,7 +150,7 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     switch (message) {
     case WM_CREATE: CreateBars(window); return 0;
     case WM_DESTROY: OnDestroy(window); return 0;
-    case WM_DPICHANGED: OnDpiChanged(window, *reinterpret_cast<const RECT*>(lParam)); return 0;
+    case WM_DPICHANGED: OnDpiChanged(window, HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam)); return 0;
     case WM_SIZE: LayoutBars(LOWORD(lParam), HIWORD(lParam)); return 0;
     case WM_ACTIVATE: OnActivate(LOWORD(wParam)); return 0;
     case WM_NOTIFY: return OnNotify(window, wParam, reinterpret_cast<NMHDR*>(lParam));

@@ -59,7 +59,7 @@ void ApplySettings(const StoredSettings& settings)
     if (newColors)
         SetViewColors(settings.textColor, settings.backColor, settings.commentColor, settings.keywordColor);
     if (newFont)
-        ApplyDisplayFont();
+        ApplyDisplayFont(WindowDpi(View.hwnd));
     else if (newLayout)
         Relayout();
     else if (newColors)

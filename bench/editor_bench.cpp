@@ -6,13 +6,14 @@
 // only), finding a pattern that only the end holds, Replace All of a hundred thousand matches and
 // its undo, Replace All of as many matches in short lines and in one long line, moving the caret
 // with the status bar showing its place (Windows only), and the memory the lines take per byte of
-// file. Each case runs in a process of its own, so its peak memory is its own; scripts/bench runs
-// them all and prints the table.
+// file; applying a new wrap mode, font size or tab width to a read document. Each case runs in a
+// process of its own, so its peak memory is its own; scripts/bench runs them all and prints the
+// table.
 //
 // Usage: editor_bench read MB [silent] [wide] [utf8] | long MB | paint | type MB | edit MB | erase MB |
 //                     log | lines MB | copy MB | paste MB [own] | find MB [utf8|euc] | replace MB |
 //                     replace line COUNT | replace lines COUNT | move | write MB [wide] [line] |
-//                     detect MB | convert MB utf16|jis
+//                     detect MB | convert MB utf16|jis | settings MB [wide]
 // "detect" finds the code of ASCII, UTF-8 and Shift-JIS text; "convert" reads and writes UTF-16
 // or JIS text, all in memory, in pieces of a megabyte as a file is read.
 // "silent" leaves out the progress texts, to show what their round trips to the window cost;
@@ -25,6 +26,7 @@
 #include "document/char_convert.h"
 #include "document/code_convert.h"
 #include "document/code_detect.h"
+#include "document/document_lock.h"
 #include "document/editor_record.h"
 #include "document/text_file.h"
 #include "document/text_line.h"
@@ -35,6 +37,7 @@
 #include "platform/platform.h"
 #include "view/caret_moves.h"
 #include "view/char_input.h"
+#include "view/document_layout.h"
 #include "view/editing.h"
 #include "view/search_commands.h"
 #include "view/selection.h"
@@ -59,6 +62,7 @@
 #include "app/clipboard.h"
 #include "app/edit_commands.h"
 #include "app/load_status.h"
+#include "app/view_settings.h"
 #include "layout/paint_view.h"
 #include "view/edit_view.h"
 #include "view/viewport.h"
@@ -394,6 +398,88 @@ int ReadCase(int megabytes, bool oneLine, bool wide)
     PrintRead(what, loaded, before);
     std::printf("%-28s %9ld\n", "  status texts", SendStatusTexts ? loaded.lines / 256 : 0);
     MeasureModes(loaded);
+    DestroyLines(View.firstLine);
+    View.firstLine = nullptr;
+    return LoadComplete ? 0 : 1;
+}
+
+// Applying new settings to a read document, each timed from the change until the view has
+// repainted: a wrap mode, a font size and a tab width, each one way and back. The Windows build
+// goes through ApplySettings with a visible edit view, as the settings dialog's OK does; the
+// native build changes the values and measures the whole document, as that path does (its cells
+// stand in for a font). Prints the median of three rounds of each.
+#ifdef _WIN32
+void ApplyChange(int wrapMode, int fontPoints, int tabWidth)
+{
+    StoredSettings settings = CurrentSettings();
+    settings.wrapMode = wrapMode;
+    settings.fontPoints = fontPoints;
+    settings.tabWidth = tabWidth;
+    ApplySettings(settings);
+    UpdateWindow(View.hwnd);
+}
+#else
+void ApplyChange(int wrapMode, int fontPoints, int tabWidth)
+{
+    WrapMode = wrapMode;
+    TabWidth = tabWidth;
+    FontPoints = fontPoints;
+    CellHeight = fontPoints * 96 / 72 + 1;
+    CellWidth = CellHeight / 2;
+    DocumentGuard guard;
+    MeasureDocument();
+}
+#endif
+
+int SettingsCase(int megabytes, bool wide)
+{
+#ifdef _WIN32
+    InitCommonControls();
+    HWND frame = CreateWindowExA(0, "STATIC", "", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, ViewWidth,
+                                 ViewHeight, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    CreateEditWindow(frame);
+    DiscardLines(View);
+#endif
+    long bytes = WriteBenchFile(megabytes, false, wide);
+    Loaded loaded = Load(bytes);
+#ifdef _WIN32
+    ResetView();
+    MoveWindow(View.hwnd, 0, 0, ViewWidth, ViewHeight, TRUE);
+#else
+    SetView();
+#endif
+    ApplyChange(-1, 10, 4);
+    struct Step {
+        const char* name;
+        int wrapMode;
+        int fontPoints;
+        int tabWidth;
+    };
+    // Each step changes one setting of the one before it; the last returns to the first.
+    const Step steps[] = {
+        {"wrap: none to the window", 0, 10, 4},
+        {"font: 10 to 12 points, wrapped", 0, 12, 4},
+        {"tab: 4 to 8, wrapped", 0, 12, 8},
+        {"wrap: the window to none", -1, 12, 8},
+        {"font: 12 to 10 points", -1, 10, 8},
+        {"tab: 8 to 4", -1, 10, 4},
+    };
+    const int stepCount = sizeof steps / sizeof steps[0];
+    const int rounds = 3;
+    double ms[stepCount][rounds];
+    for (int round = 0; round < rounds; ++round) {
+        for (int i = 0; i < stepCount; ++i) {
+            Clock::time_point start = Clock::now();
+            ApplyChange(steps[i].wrapMode, steps[i].fontPoints, steps[i].tabWidth);
+            ms[i][round] = Milliseconds(start);
+        }
+    }
+    std::printf("settings applied to %d MB%s, %ld lines (median of %d)\n", megabytes, wide ? " wide" : "",
+                loaded.lines, rounds);
+    for (int i = 0; i < stepCount; ++i) {
+        std::sort(ms[i], ms[i] + rounds);
+        std::printf("  %-32s %9.1f ms  (%.1f to %.1f)\n", steps[i].name, ms[i][rounds / 2], ms[i][0], ms[i][rounds - 1]);
+    }
     DestroyLines(View.firstLine);
     View.firstLine = nullptr;
     return LoadComplete ? 0 : 1;
@@ -1178,7 +1264,7 @@ int main(int argc, char** argv)
     if (argc < 2) {
         std::printf("usage: editor_bench read MB [silent] [wide] [utf8] | long MB | paint | type MB | edit MB | erase MB | "
                     "log | lines MB | copy MB | paste MB [own] | find MB [utf8|euc] | replace MB | replace line[s] COUNT | "
-                    "move | write MB [wide] [line] | detect MB | convert MB utf16|jis\n");
+                    "move | write MB [wide] [line] | detect MB | convert MB utf16|jis | settings MB [wide]\n");
         return 2;
     }
     std::string what = argv[1];
@@ -1215,6 +1301,8 @@ int main(int argc, char** argv)
         return ReplaceCase(megabytes);
     if (what == "lines")
         return LinesCase(megabytes);
+    if (what == "settings")
+        return SettingsCase(megabytes, wide);
     if (what == "write")
         return WriteBenchFile(megabytes, oneLine, wide) > 0 ? 0 : 1;
     if (what == "detect")

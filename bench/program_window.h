@@ -16,11 +16,14 @@ inline double Seconds(Clock::time_point since)
     return std::chrono::duration<double>(Clock::now() - since).count();
 }
 
-// Starts program on file; false when it could not be started.
+// Starts program on file (null: on no file); false when it could not be started.
 inline bool StartProgram(const char* program, const char* file, PROCESS_INFORMATION* process)
 {
     char command[2 * MAX_PATH + 8];
-    std::snprintf(command, sizeof command, "\"%s\" \"%s\"", program, file);
+    if (file != nullptr)
+        std::snprintf(command, sizeof command, "\"%s\" \"%s\"", program, file);
+    else
+        std::snprintf(command, sizeof command, "\"%s\"", program);
     STARTUPINFOA startup;
     std::memset(&startup, 0, sizeof startup);
     startup.cb = sizeof startup;

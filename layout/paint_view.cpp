@@ -5,6 +5,7 @@
 #include "document/text_line.h"
 #include "platform/char_rule.h"
 #include "platform/platform.h"
+#include "platform/win32_hooks.h"
 
 #include <climits>
 #include <cstring>
@@ -327,18 +328,8 @@ int FontHeightAt(int points, int dpi)
 
 int WindowDpi(HWND window)
 {
-    typedef UINT(WINAPI * DpiForWindow)(HWND);
-    static DpiForWindow dpiForWindow = reinterpret_cast<DpiForWindow>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("user32.dll"), "GetDpiForWindow")));
-    if (dpiForWindow != nullptr && window != nullptr) {
-        UINT dpi = dpiForWindow(window);
-        if (dpi > 0)
-            return static_cast<int>(dpi);
-    }
-    HDC screen = GetDC(nullptr);
-    int dpi = GetDeviceCaps(screen, LOGPIXELSY);
-    ReleaseDC(nullptr, screen);
-    return dpi > 0 ? dpi : 96;
+    UINT dpi = DpiForWindowCall(window);
+    return dpi > 0 ? static_cast<int>(dpi) : 96;
 }
 
 void MakeSettingsFont(HDC dc, int dpi)

@@ -16,7 +16,8 @@ void MakeSettingsFont(HDC dc, int dpi);
 void SetViewColors(COLORREF textColor, COLORREF backColor, COLORREF commentColor, COLORREF keywordColor);
 // A LOGFONT height for a size in points at a DPI.
 int FontHeightAt(int points, int dpi);
-// The window's DPI where the system tells it per window, else the screen's.
+// The window's DPI where the system tells it per window, else the screen's (DpiForWindowCall);
+// 96 when neither is known.
 int WindowDpi(HWND window);
 
 // Draws the visible lines from topLine on, between BeginPaint and EndPaint, the selection (from

@@ -17,3 +17,8 @@ extern BOOL(WINAPI* ChooseColorCall)(LPCHOOSECOLORA choice);
 // cannot show what the program says when there is none.
 extern HRESULT(WINAPI* PrintDialogCall)(LPPRINTDLGEXA dialog);
 extern DWORD(WINAPI* DialogErrorCall)();
+// The DPI a window is shown at (0 when the system cannot tell) unless a test stands in for it:
+// the display font's points become pixels at it, and the prefix a test runs in has the one DPI
+// of its screen. SystemDpiForWindow asks the system, per window where it can, else the screen.
+extern UINT(WINAPI* DpiForWindowCall)(HWND window);
+UINT WINAPI SystemDpiForWindow(HWND window);

@@ -50,6 +50,24 @@ BOOL(WINAPI* ChooseFontCall)(LPCHOOSEFONTA) = ChooseFontA;
 BOOL(WINAPI* ChooseColorCall)(LPCHOOSECOLORA) = ChooseColorA;
 HRESULT(WINAPI* PrintDialogCall)(LPPRINTDLGEXA) = PrintDlgExA;
 DWORD(WINAPI* DialogErrorCall)() = CommDlgExtendedError;
+UINT(WINAPI* DpiForWindowCall)(HWND) = SystemDpiForWindow;
+
+UINT WINAPI SystemDpiForWindow(HWND window)
+{
+    // Systems before per-monitor DPI lack the call; they have one DPI for every window.
+    typedef UINT(WINAPI * DpiForWindow)(HWND);
+    static DpiForWindow dpiForWindow = reinterpret_cast<DpiForWindow>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("user32.dll"), "GetDpiForWindow")));
+    if (dpiForWindow != nullptr && window != nullptr) {
+        UINT dpi = dpiForWindow(window);
+        if (dpi > 0)
+            return dpi;
+    }
+    HDC screen = GetDC(nullptr);
+    int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+    return dpi > 0 ? static_cast<UINT>(dpi) : 0;
+}
 
 char* AllocBlock(int size)
 {

@@ -66,6 +66,7 @@ inline void ResetEditor()
     ChooseColorCall = ChooseColorA;
     PrintDialogCall = PrintDlgExA;
     DialogErrorCall = CommDlgExtendedError;
+    DpiForWindowCall = SystemDpiForWindow;
 #else
     ResetTestHooks();
 #endif

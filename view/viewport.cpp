@@ -190,19 +190,22 @@ void Relayout()
         CaretMoved();
 }
 
-void ApplyDisplayFont()
+void MakeDisplayFont(int dpi)
 {
-    {
-        DocumentGuard guard;
-        HDC dc = GetDC(View.hwnd);
-        MakeSettingsFont(dc, WindowDpi(View.hwnd));
-        ReleaseDC(View.hwnd, dc);
-        // The caret's size follows the cell's; the view makes it only while it has the focus.
-        if (HasWindow() && GetFocus() == View.hwnd) {
-            DestroyCaret();
-            CaretCreate();
-        }
+    DocumentGuard guard;
+    HDC dc = GetDC(View.hwnd);
+    MakeSettingsFont(dc, dpi);
+    ReleaseDC(View.hwnd, dc);
+    // The caret's size follows the cell's; the view makes it only while it has the focus.
+    if (HasWindow() && GetFocus() == View.hwnd) {
+        DestroyCaret();
+        CaretCreate();
     }
+}
+
+void ApplyDisplayFont(int dpi)
+{
+    MakeDisplayFont(dpi);
     Relayout();
 }
 
@@ -336,13 +339,14 @@ bool ScrollToCaret()
     }
     int cy = lineTop + point.y;
 
-    // A caret exactly at the right edge still shows. Whatever scrolls here is painted anew as a
-    // whole, so the window's pixels are not moved first, and the bars are set once.
+    // A caret exactly at the right edge still shows, so only the columns it lies beyond that edge
+    // are scrolled, rounded up. Whatever scrolls here is painted anew as a whole, so the window's
+    // pixels are not moved first, and the bars are set once.
     int scrolled = 0;
     if (cx < 0)
         scrolled += ShiftColumns(cx / CellWidth) != 0;
     else if (cx > View.clientWidth)
-        scrolled += ShiftColumns((cx - View.clientWidth) / CellWidth + 1) != 0;
+        scrolled += ShiftColumns((cx - View.clientWidth + CellWidth - 1) / CellWidth) != 0;
 
     if (cy < 0)
         scrolled += ShiftRows(cy / RowHeight()) != 0;

@@ -19,9 +19,11 @@ extern void (*CaretMoved)();
 void ShowEmptyDocument();
 // Makes the font when none is made yet, points the view and caret at the start of firstLine and measures the document.
 void ResetView();
-// Makes the display font anew from the settings at the view's DPI, with the caret, and
-// measures the document again under its cells.
-void ApplyDisplayFont();
+// Makes the display font anew from the settings at a DPI (the view's, WindowDpi, or the one a
+// DPI change names), with the caret, and measures the document again under its cells.
+void ApplyDisplayFont(int dpi);
+// The same without measuring, for a caller whose next step measures anyway.
+void MakeDisplayFont(int dpi);
 // Re-measures every line, adds the row changes to the totals and sets both scroll bars.
 void Relayout();
 // While a load runs, measures the lines it added since the last measuring and sets the scroll

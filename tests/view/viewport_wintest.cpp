@@ -8,6 +8,7 @@
 #include "tests/window_support.h"
 #include <windows.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -295,3 +296,71 @@ TEST_F(Viewport, ACaretThatCannotBeFoundRepaintsTheWholeView)
     EnsureCaretVisible();
     EXPECT_EQ(Update(), "0,0,100,100");
 }
+
+namespace {
+
+// The same view in cells of other sizes: the font FixedSys asked for cells 14, 20 and 26 px high
+// (the last gives 25), so that nothing of the bars, the scrolling or the caret's way into view
+// leans on 7 x 14. At 20 px the cells are 10 px wide and fit the 100 px width exactly.
+class ViewportInCells : public Viewport, public ::testing::WithParamInterface<int> {
+protected:
+    void SetUp() override
+    {
+        Viewport::SetUp();
+        HDC dc = GetDC(window);
+        MakeFont(dc, GetParam(), "FixedSys", View.textColor, View.backColor, View.commentColor, View.keywordColor);
+        ReleaseDC(window, dc);
+        ASSERT_GE(CellHeight, GetParam() - 1);
+        ASSERT_LE(CellHeight, GetParam());
+        w = CellWidth;
+        h = CellHeight;
+    }
+
+    std::string Rect(int left, int top, int right, int bottom)
+    {
+        return std::to_string(left) + "," + std::to_string(top) + "," + std::to_string(right) + "," +
+               std::to_string(bottom);
+    }
+
+    int w = 0;
+    int h = 0;
+};
+
+}
+
+TEST_P(ViewportInCells, BarsScrollingAndTheCaretsWayIntoViewCountInTheFontsCells)
+{
+    Document(-1, {"abc", "0123456789", ""});
+    EXPECT_EQ(View.maxLineWidth, 10 * w);
+    EXPECT_EQ(Bar(SB_VERT).nPage, static_cast<UINT>(100 / h));
+    EXPECT_EQ(Bar(SB_HORZ).nPage, static_cast<UINT>(std::min(100 / w, 10)));
+
+    std::vector<std::string> lines(20, std::string(40, 'a'));
+    Document(-1, lines);
+    ScrollRows(1);
+    EXPECT_EQ(View.vScroll, 1);
+    EXPECT_EQ(Update(), Rect(0, 100 - h, 100, 100)) << "the contents moved up one row";
+    ValidateRect(window, nullptr);
+    ScrollColumns(2);
+    EXPECT_EQ(View.hScroll, 2);
+    EXPECT_EQ(Update(), Rect(100 - 2 * w, 0, 100, 100)) << "the contents moved two cells left";
+
+    // The first place right of the window: one column scrolls it into view, also when that puts
+    // it exactly at the right edge.
+    Document(-1, lines);
+    int beyond = 100 / w + 1;
+    Caret(0, beyond);
+    EnsureCaretVisible();
+    EXPECT_EQ(View.hScroll, 1);
+    EXPECT_EQ(CaretViewPoint().x, (beyond - 1) * w);
+    // The first line whose row does not fit whole: one row scrolls it into view.
+    Document(-1, lines);
+    int below = 100 / h;
+    Caret(below, 0);
+    EnsureCaretVisible();
+    EXPECT_EQ(View.vScroll, 1);
+    EXPECT_EQ(CaretViewPoint().y, (below - 1) * h);
+    EXPECT_LE(CaretViewPoint().y + h, 100);
+}
+
+INSTANTIATE_TEST_SUITE_P(CellHeights, ViewportInCells, ::testing::Values(14, 20, 26));
