@@ -34,6 +34,90 @@ std::string AsciiLines(size_t size)
     return Repeat("The quick brown fox jumps over the lazy dog, 0123456789.\r\n", size);
 }
 
+// A detector told the size, fed as a file is read: in pieces, each pass from the first byte, until
+// a pass wants no more. passes says how many there were.
+TextCode DetectInPasses(const std::string& text, size_t piece, int* passes, TextCode fallback = CodeShiftJis)
+{
+    CodeDetector detector(text.size());
+    *passes = 0;
+    do {
+        ++*passes;
+        for (size_t at = 0; at < text.size(); at += piece) {
+            if (!detector.Feed(text.data() + at, std::min(piece, text.size() - at)))
+                break;
+        }
+    } while (detector.Again());
+    return detector.Result(fallback);
+}
+
+TEST(CodeDetectTest, AMarkEndsTheReadingAtOnce)
+{
+    std::string rest = Repeat(ProseShiftJis + std::string(7, '\0'), 20000);
+    const struct {
+        std::string mark;
+        TextCode code;
+    } marks[] = {{"\xef\xbb\xbf", CodeUtf8Bom}, {"\xff\xfe", CodeUtf16Le}, {"\xfe\xff", CodeUtf16Be}};
+    for (const auto& m : marks) {
+        std::string text = m.mark + rest;
+        CodeDetector detector(text.size());
+        EXPECT_FALSE(detector.Feed(text.data(), m.mark.size())) << TextCodeName(m.code);
+        EXPECT_FALSE(detector.Again());
+        EXPECT_EQ(m.code, detector.Result(CodeShiftJis));
+        EXPECT_EQ(m.code, Detect(text));
+    }
+    // Two bytes of a UTF-8 mark decide nothing yet.
+    std::string text = "\xef\xbb" + rest;
+    CodeDetector detector(text.size());
+    EXPECT_TRUE(detector.Feed(text.data(), 2));
+}
+
+TEST(CodeDetectTest, Utf8IsGivenUpEarlyOnlyOnceItsStrayBytesAreAThousandthOfTheWhole)
+{
+    // A hundred stray bytes come first, so a detector that gave up on UTF-8 before they were a
+    // thousandth of the whole file would miss the UTF-8 after them.
+    const size_t Strays = 100;
+    std::string utf8 = std::string(Strays, '\x82') + Repeat(ProseUtf8, Strays * 900);
+    std::string under = utf8 + std::string(Strays * 1000 + 1 - utf8.size(), 'a');
+    std::string at = under.substr(0, under.size() - 1);
+    CodeDetector whole;
+    whole.Feed(at.data(), at.size());
+    TextCode atCode = whole.Result(CodeShiftJis);
+    EXPECT_NE(CodeUtf8, atCode);
+    for (size_t piece : {size_t(999), size_t(64 * 1024), under.size()}) {
+        SCOPED_TRACE(piece);
+        int passes = 0;
+        EXPECT_EQ(CodeUtf8, DetectInPasses(under, piece, &passes));
+        EXPECT_EQ(1, passes);
+        EXPECT_EQ(atCode, DetectInPasses(at, piece, &passes));
+        EXPECT_EQ(2, passes);
+    }
+    // Shift-JIS gives UTF-8 up within its first pieces and is then read once more, whole.
+    int passes = 0;
+    EXPECT_EQ(CodeShiftJis, DetectInPasses(Repeat(ProseShiftJis, 1 << 20), 64 * 1024, &passes));
+    EXPECT_EQ(2, passes);
+    // ASCII and one Japanese line at the end take one pass, whatever the line.
+    EXPECT_EQ(CodeUtf8, DetectInPasses(AsciiLines(400 * 1024) + ProseUtf8, 64 * 1024, &passes));
+    EXPECT_EQ(1, passes);
+    EXPECT_EQ(CodeEucJp, DetectInPasses(AsciiLines(400 * 1024) + ProseEucJp, 64 * 1024, &passes));
+    EXPECT_EQ(2, passes);
+}
+
+TEST(CodeDetectTest, ZeroBytesAreCountedOnceWhenUtf8IsGivenUpEarly)
+{
+    // Zero bytes at odd offsets first, then Shift-JIS that gives UTF-8 up: UTF-16LE exactly while
+    // the zero bytes are a quarter of the units, which counting them in both passes would change.
+    const size_t Zeros = 20000;
+    std::string zeros = Repeat(std::string("a\0", 2), 2 * Zeros);
+    std::string japanese = Repeat(ProseShiftJis, 6 * Zeros + 200);
+    std::string quarter = zeros + japanese.substr(0, 6 * Zeros);
+    std::string under = zeros + japanese.substr(0, 6 * Zeros + 2);
+    int passes = 0;
+    EXPECT_EQ(CodeUtf16Le, DetectInPasses(quarter, 4096, &passes));
+    EXPECT_EQ(CodeShiftJis, DetectInPasses(under, 4096, &passes));
+    EXPECT_EQ(2, passes);
+    EXPECT_EQ(CodeShiftJis, Detect(under));
+}
+
 TEST(CodeDetectTest, ProseIsFoundInItsCode)
 {
     const struct {
