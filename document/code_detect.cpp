@@ -162,6 +162,10 @@ const int FieldBits = 12;
 const uint64_t FieldMask = (1u << FieldBits) - 1;
 const size_t PieceBytes = 1024;
 const unsigned RowBytes = 256;
+// How far into a file of a known size Shift-JIS and EUC-JP are scored alongside UTF-8 (and a
+// 256th of the size more), which is where Japanese text has shown UTF-8 the door, so that it is
+// read once.
+const uint64_t AlongsideBytes = 1024 * 1024;
 const int RowShift = 48;
 // A byte after which a machine is in the same state whatever state it was in, so that the bytes
 // after it can be read without knowing what came before: every byte under 80 is one for each
@@ -309,7 +313,7 @@ bool HasZero(uint64_t v)
 CodeDetector::CodeDetector() : CodeDetector(0) {}
 
 CodeDetector::CodeDetector(uint64_t size)
-    : size(size), pass(size > 0 ? 1 : 0), stopped(false), total(0), first(), high(false), jisEscapes(0), zeros(),
+    : size(size), pass(size > 0 ? 1 : 0), japaneseFromStart(true), stopped(false), total(0), first(), high(false), jisEscapes(0), zeros(),
       escape(0), utf8State(0), japaneseState(0), utf8Errors(0), utf8Characters(0), sjisErrors(0), sjisLook(0),
       eucErrors(0), eucLook(0)
 {
@@ -364,11 +368,15 @@ void CodeDetector::ScanEscapes(const unsigned char* p, size_t n)
 void CodeDetector::Scan(const unsigned char* p, size_t n)
 {
     const Tables& tables = Readings();
-    bool utf8 = pass != 2;
-    bool japanese = pass != 1;
     for (size_t at = 0; at < n; at += PieceBytes) {
         const unsigned char* piece = p + at;
         size_t count = n - at < PieceBytes ? n - at : PieceBytes;
+        // Beyond its first stretch a file that UTF-8 still reads is most likely UTF-8: the second
+        // pass is then cheaper than scoring Shift-JIS against EUC-JP on and on for nothing.
+        if (pass == 1 && japaneseFromStart && total + at >= size / 256 + AlongsideBytes)
+            japaneseFromStart = false;
+        bool utf8 = pass != 2;
+        bool japanese = pass != 1 || japaneseFromStart;
         uint64_t highs = 0;
         size_t i = 0;
         for (; i + 8 <= count; i += 8) {
@@ -413,6 +421,11 @@ void CodeDetector::Scan(const unsigned char* p, size_t n)
         sjisLook += static_cast<long long>(japaneseCounts[2]) - japaneseSteps;
         eucLook += static_cast<long long>(japaneseCounts[3]) - japaneseSteps;
         if (pass == 1 && Utf8Lost()) {
+            // With the Japanese scores kept from the first byte the pass goes on as the second.
+            if (japaneseFromStart) {
+                pass = 2;
+                continue;
+            }
             stopped = true;
             return;
         }
@@ -437,6 +450,10 @@ bool CodeDetector::Again()
     TextCode code;
     if (pass != 1 || (!(stopped && Utf8Lost()) && Settled(CodeShiftJis, &code)))
         return false;
+    if (japaneseFromStart && !stopped) {
+        pass = 2;
+        return false;
+    }
     pass = 2;
     stopped = false;
     total = 0;

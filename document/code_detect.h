@@ -14,9 +14,11 @@
 //
 // A detector told the size of what it will be fed reads in up to two passes: the first for UTF-8
 // and what comes before it, ended as soon as a mark has decided or UTF-8 has more stray bytes than
-// the whole can keep; the second, only when UTF-8 has lost, for Shift-JIS against EUC-JP. The
-// caller feeds the bytes again from the first while Again() says so. Without a size everything
-// is scored in one pass.
+// the whole can keep; the second, only when UTF-8 has lost, for Shift-JIS against EUC-JP. Through
+// the first megabyte or so the first pass scores those as well, and goes on as the second when
+// UTF-8 loses there, as it does in Japanese text, so such a file is read once. The caller feeds
+// the bytes again from the first while Again() says so. Without a size everything is scored in
+// one pass.
 #pragma once
 #include "platform/text_code.h"
 
@@ -48,6 +50,7 @@ private:
 
     uint64_t size;  // 0 when not known
     int pass;       // 0: the only one; 1: UTF-8; 2: Shift-JIS against EUC-JP
+    bool japaneseFromStart;  // the first pass has scored Shift-JIS and EUC-JP from the first byte
     bool stopped;   // the pass needs no more bytes
     uint64_t total;
     unsigned char first[3];
