@@ -40,6 +40,7 @@ struct Batch {
     TextLine* last;   // the batch's own open line (first when it completed none)
     int completed;    // lines ended by a terminator
     bool more;        // the file goes on
+    long long bytes;  // of the lines completed, roughly
 };
 
 // Reads lines more lines into the batch, its open line first, or to the end of the file. Stops the
@@ -56,6 +57,7 @@ void ReadMore(LineReader& reader, LineArena& arena, Batch& batch, int lines)
             batch.more = false;
             break;
         }
+        batch.bytes += batch.last->length + 1;
         batch.last->InsertAfter(next);
         batch.last = next;
         ++batch.completed;
@@ -64,7 +66,7 @@ void ReadMore(LineReader& reader, LineArena& arena, Batch& batch, int lines)
 
 Batch ReadBatch(LineReader& reader, LineArena& arena)
 {
-    Batch batch = {arena.NewLine(), nullptr, 0, true};
+    Batch batch = {arena.NewLine(), nullptr, 0, true, 0};
     batch.last = batch.first;
     if (batch.first == nullptr) {
         reader.Stop(OutOfMemoryError);
@@ -97,7 +99,8 @@ void Detect(Detection* detection)
 
 // Finds the file's code while the lines are read as they are into held, which is how a
 // Shift-JIS, UTF-8 or EUC-JP document holds them, so that the bytes are read for the lines without
-// waiting for the code; nothing is handed over before the code is known. A file with a mark, or in
+// waiting for the code; nothing is handed over before the code is known, and no more than half the
+// file is held, so that the rest still arrives as it is read. A file with a mark, or in
 // UTF-16 or JIS, is read again from its start: reader is then left empty. Without a thread the
 // code is found first. False, with the system's error, when the code could not be found.
 bool FindCode(const EditView& view, FILE* stream, LineArena& arena, std::optional<LineReader>& reader, Batch* held,
@@ -113,9 +116,10 @@ bool FindCode(const EditView& view, FILE* stream, LineArena& arena, std::optiona
         *error = found ? 0 : LastSystemError();
         return found;
     }
+    long long half = StreamLength(stream) / 2;
     reader.emplace(stream, arena);
     *held = ReadBatch(*reader, arena);
-    while (!detection.done && held->more)
+    while (!detection.done && held->more && held->bytes < half)
         ReadMore(*reader, arena, *held, BatchLines);
     thread.join();
     *code = detection.code;
@@ -235,7 +239,7 @@ void LoaderThread(void* editor)
     // The code is known before any line is handed over, so nothing is ever laid out in another.
     TextCode code = LoadCode;
     std::optional<LineReader> found;
-    Batch held = {nullptr, nullptr, 0, true};
+    Batch held = {nullptr, nullptr, 0, true, 0};
     unsigned long failure = 0;
     if (code == TextCodeCount && !FindCode(view, stream, arena, found, &held, &code, &failure)) {
         std::fclose(stream);
