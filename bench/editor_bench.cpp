@@ -10,7 +10,7 @@
 // process of its own, so its peak memory is its own; scripts/bench runs them all and prints the
 // table.
 //
-// Usage: editor_bench read MB [silent] [wide] [utf8] | long MB | paint | type MB | edit MB | erase MB |
+// Usage: editor_bench read MB [silent] [wide] [utf8] [given] | long MB [given] | paint | type MB | edit MB | erase MB |
 //                     log | lines MB | copy MB | paste MB [own] | find MB [utf8|euc] | replace MB |
 //                     replace line COUNT | replace lines COUNT | move | write MB [wide] [line] |
 //                     detect MB | convert MB utf16|jis | settings MB [wide]
@@ -18,7 +18,8 @@
 // or JIS text, all in memory, in pieces of a megabyte as a file is read.
 // "silent" leaves out the progress texts, to show what their round trips to the window cost;
 // "wide" writes lines of 20 to 60 characters, mostly double-byte, instead of 20 to 60 bytes;
-// "utf8" writes them in UTF-8 rather than Shift-JIS (with "wide", and for "write" too).
+// "utf8" writes them in UTF-8 rather than Shift-JIS (with "wide", and for "write" too); "given"
+// reads them in that code without detecting it.
 // "write" only writes the file (tessary-bench.txt, in the current folder), for timing the
 // program itself on it (load_timer.cpp, key_timer.cpp); "line" writes one line without a
 // terminator.
@@ -278,6 +279,9 @@ void DrainMessages()
 bool LoadComplete = true;
 // Whether the progress texts go to a status bar of the main thread, as in the program.
 bool SendStatusTexts = true;
+// "given": the file is read in its own code, named as a code chosen in the open dialog would be,
+// so that nothing is detected.
+bool CodeGiven = false;
 
 void Finished(bool complete, unsigned long)
 {
@@ -307,7 +311,8 @@ Loaded Load(long bytes)
     Clock::time_point start = Clock::now();
     double processorStart = ProcessorMilliseconds();
     unsigned long error = 0;
-    if (!ReadDocument(View, &error) || error != 0) {
+    TextCode code = !CodeGiven ? TextCodeCount : Utf8Lines ? CodeUtf8 : CodeShiftJis;
+    if (!ReadDocument(View, &error, code) || error != 0) {
         std::printf("the file could not be read\n");
         std::exit(1);
     }
@@ -393,8 +398,9 @@ int ReadCase(int megabytes, bool oneLine, bool wide)
     double before = PeakMemory();
     Loaded loaded = Load(bytes);
     char what[64];
-    std::snprintf(what, sizeof what, "read %d MB %s%s", megabytes, oneLine ? "one line" : wide ? "wide lines" : "of lines",
-                  Utf8Lines ? " UTF-8" : "");
+    std::snprintf(what, sizeof what, "read %d MB %s%s%s", megabytes,
+                  oneLine ? "one line" : wide ? "wide lines" : "of lines", Utf8Lines ? " UTF-8" : "",
+                  CodeGiven ? " given" : "");
     PrintRead(what, loaded, before);
     std::printf("%-28s %9ld\n", "  status texts", SendStatusTexts ? loaded.lines / 256 : 0);
     MeasureModes(loaded);
@@ -1189,9 +1195,14 @@ int DetectCase(int megabytes)
     };
     for (const auto& t : texts) {
         RateStart start;
-        CodeDetector detector;
-        for (size_t at = 0; at < t.text.size(); at += CodePiece)
-            detector.Feed(t.text.data() + at, std::min(CodePiece, t.text.size() - at));
+        // As a file is read: in pieces, a pass at a time.
+        CodeDetector detector(t.text.size());
+        do {
+            for (size_t at = 0; at < t.text.size(); at += CodePiece) {
+                if (!detector.Feed(t.text.data() + at, std::min(CodePiece, t.text.size() - at)))
+                    break;
+            }
+        } while (detector.Again());
         TextCode found = detector.Result(CodeShiftJis);
         PrintRate(t.what, start, t.text.size());
         if (found != t.code) {
@@ -1262,7 +1273,7 @@ int ConvertCase(int megabytes, bool jis)
 int main(int argc, char** argv)
 {
     if (argc < 2) {
-        std::printf("usage: editor_bench read MB [silent] [wide] [utf8] | long MB | paint | type MB | edit MB | erase MB | "
+        std::printf("usage: editor_bench read MB [silent] [wide] [utf8] [given] | long MB [given] | paint | type MB | edit MB | erase MB | "
                     "log | lines MB | copy MB | paste MB [own] | find MB [utf8|euc] | replace MB | replace line[s] COUNT | "
                     "move | write MB [wide] [line] | detect MB | convert MB utf16|jis | settings MB [wide]\n");
         return 2;
@@ -1275,6 +1286,7 @@ int main(int argc, char** argv)
         SendStatusTexts = SendStatusTexts && std::strcmp(argv[i], "silent") != 0;
         wide = wide || std::strcmp(argv[i], "wide") == 0;
         oneLine = oneLine || std::strcmp(argv[i], "line") == 0;
+        CodeGiven = CodeGiven || std::strcmp(argv[i], "given") == 0;
         if (std::strcmp(argv[i], "utf8") == 0)
             BenchCode = CodeUtf8;
         if (std::strcmp(argv[i], "euc") == 0)

@@ -10,7 +10,10 @@
 
 #include <atomic>
 #include <cstdio>
+#include <cstring>
 #include <new>
+#include <optional>
+#include <thread>
 
 void (*LoadRepaint)() = nullptr;
 void (*LoadProgress)(const char* text) = nullptr;
@@ -37,19 +40,14 @@ struct Batch {
     TextLine* last;   // the batch's own open line (first when it completed none)
     int completed;    // lines ended by a terminator
     bool more;        // the file goes on
+    long long bytes;  // of the lines completed, roughly
 };
 
-// Stops the reader when a line cannot be made, so that the load ends incomplete.
-Batch ReadBatch(LineReader& reader, LineArena& arena)
+// Reads lines more lines into the batch, its open line first, or to the end of the file. Stops the
+// reader when a line cannot be made, so that the load ends incomplete.
+void ReadMore(LineReader& reader, LineArena& arena, Batch& batch, int lines)
 {
-    Batch batch = {arena.NewLine(), nullptr, 0, true};
-    batch.last = batch.first;
-    if (batch.first == nullptr) {
-        reader.Stop(OutOfMemoryError);
-        batch.more = false;
-        return batch;
-    }
-    while (batch.completed < BatchLines) {
+    for (int target = batch.completed + lines; batch.completed < target;) {
         batch.more = reader.ReadLine(*batch.last);
         if (!batch.more)
             break;
@@ -59,11 +57,83 @@ Batch ReadBatch(LineReader& reader, LineArena& arena)
             batch.more = false;
             break;
         }
+        batch.bytes += batch.last->length + 1;
         batch.last->InsertAfter(next);
         batch.last = next;
         ++batch.completed;
     }
+}
+
+Batch ReadBatch(LineReader& reader, LineArena& arena)
+{
+    Batch batch = {arena.NewLine(), nullptr, 0, true, 0};
+    batch.last = batch.first;
+    if (batch.first == nullptr) {
+        reader.Stop(OutOfMemoryError);
+        batch.more = false;
+        return batch;
+    }
+    ReadMore(reader, arena, batch, BatchLines);
     return batch;
+}
+
+// The code of a file, found on a thread of its own from a stream of its own.
+struct Detection {
+    char path[PathSize];
+    std::atomic<bool> done{false};
+    bool found = false;
+    TextCode code = DefaultCode;
+    unsigned long error = 0;
+};
+
+void Detect(Detection* detection)
+{
+    FILE* stream = OpenStream(detection->path, "rb");
+    detection->found = stream != nullptr && DetectStreamCode(stream, DefaultCode, &detection->code);
+    if (!detection->found)
+        detection->error = LastSystemError();
+    if (stream != nullptr)
+        std::fclose(stream);
+    detection->done = true;
+}
+
+// Finds the file's code while the lines are read as they are into held, which is how a
+// Shift-JIS, UTF-8 or EUC-JP document holds them, so that the bytes are read for the lines without
+// waiting for the code; nothing is handed over before the code is known, and no more than half the
+// file is held, so that the rest still arrives as it is read. A file with a mark, or in
+// UTF-16 or JIS, is read again from its start: reader is then left empty. Without a thread the
+// code is found first. False, with the system's error, when the code could not be found.
+bool FindCode(const EditView& view, FILE* stream, LineArena& arena, std::optional<LineReader>& reader, Batch* held,
+              TextCode* code, unsigned long* error)
+{
+    Detection detection;
+    std::memcpy(detection.path, view.path, sizeof detection.path);
+    std::thread thread;
+    try {
+        thread = std::thread(Detect, &detection);
+    } catch (...) {
+        bool found = DetectStreamCode(stream, DefaultCode, code);
+        *error = found ? 0 : LastSystemError();
+        return found;
+    }
+    long long half = StreamLength(stream) / 2;
+    reader.emplace(stream, arena);
+    *held = ReadBatch(*reader, arena);
+    while (!detection.done && held->more && held->bytes < half)
+        ReadMore(*reader, arena, *held, BatchLines);
+    thread.join();
+    *code = detection.code;
+    if (detection.found && *code != CodeUtf8Bom && !ReadThroughDecoder(*code))
+        return true;
+    DestroyLines(held->first);
+    held->first = nullptr;
+    reader.reset();
+    std::clearerr(stream);
+    if (!detection.found || std::fseek(stream, 0, SEEK_SET) != 0) {
+        *error = detection.found ? ReadFailedError : detection.error;
+        return false;
+    }
+    return true;
 }
 
 // The first line's bytes continue the line the worker is filling. That line is empty unless
@@ -163,15 +233,19 @@ void LoaderThread(void* editor)
             LoadEnded(false, error);
         return;
     }
+    // The lines and their bytes come from one arena; it lets go of its last chunk when the
+    // reading is done, and the chunks go with the document's lines.
+    LineArena arena;
     // The code is known before any line is handed over, so nothing is ever laid out in another.
     TextCode code = LoadCode;
-    bool detected = code != TextCodeCount || DetectStreamCode(stream, DefaultCode, &code);
-    if (!detected) {
-        unsigned long error = LastSystemError();
+    std::optional<LineReader> found;
+    Batch held = {nullptr, nullptr, 0, true, 0};
+    unsigned long failure = 0;
+    if (code == TextCodeCount && !FindCode(view, stream, arena, found, &held, &code, &failure)) {
         std::fclose(stream);
         WorkerDone = true;
         if (LoadEnded != nullptr)
-            LoadEnded(false, error);
+            LoadEnded(false, failure);
         return;
     }
     char text[256];
@@ -181,16 +255,16 @@ void LoaderThread(void* editor)
         open = view.firstLine;
         BeginReading(view, stream, code);
     }
-    // The lines and their bytes come from one arena; it lets go of its last chunk when the
-    // reading is done, and the chunks go with the document's lines.
-    LineArena arena;
     TextDecoder decoder(code);
-    LineReader reader(stream, arena, ReadThroughDecoder(code) ? &decoder : nullptr);
+    if (!found)
+        found.emplace(stream, arena, ReadThroughDecoder(code) ? &decoder : nullptr);
+    LineReader& reader = *found;
     int completed = 0;
     bool more = true;
     bool endKnown = false;
     while (more) {
-        Batch batch = ReadBatch(reader, arena);
+        Batch batch = held.first != nullptr ? held : ReadBatch(reader, arena);
+        held.first = nullptr;
         more = batch.more;
         if (batch.first == nullptr)
             break;

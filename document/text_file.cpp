@@ -117,9 +117,10 @@ bool ReadLine(TextLine* line, FILE* stream)
 
 bool DetectStreamCode(FILE* stream, TextCode fallback, TextCode* code)
 {
-    // Large blocks keep the pass at the speed of memory; the file is read again for its lines.
+    // Large blocks keep each pass at the speed of memory; the file is read again for its lines.
     const size_t DetectBlock = 1024 * 1024;
     long long here = std::ftell(stream);
+    long long length = StreamLength(stream);
     std::vector<char> block;
     try {
         block.resize(DetectBlock);
@@ -127,12 +128,19 @@ bool DetectStreamCode(FILE* stream, TextCode fallback, TextCode* code)
         SetSystemError(OutOfMemoryError);
         return false;
     }
-    CodeDetector detector;
-    size_t got;
-    while ((got = std::fread(block.data(), 1, DetectBlock, stream)) > 0)
-        detector.Feed(block.data(), got);
-    bool failed = std::ferror(stream) != 0;
-    unsigned long failure = LastSystemError();
+    CodeDetector detector(here >= 0 && length > here ? static_cast<uint64_t>(length - here) : 0);
+    bool failed = false;
+    unsigned long failure = 0;
+    bool again = true;
+    while (again && !failed && here >= 0 && std::fseek(stream, static_cast<long>(here), SEEK_SET) == 0) {
+        size_t got;
+        do
+            got = std::fread(block.data(), 1, DetectBlock, stream);
+        while (got > 0 && detector.Feed(block.data(), got));
+        failed = std::ferror(stream) != 0;
+        failure = LastSystemError();
+        again = detector.Again();
+    }
     std::clearerr(stream);
     if (here < 0 || std::fseek(stream, static_cast<long>(here), SEEK_SET) != 0 || failed) {
         SetSystemError(failed && failure != 0 ? failure : ReadFailedError);

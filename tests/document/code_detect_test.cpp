@@ -34,6 +34,114 @@ std::string AsciiLines(size_t size)
     return Repeat("The quick brown fox jumps over the lazy dog, 0123456789.\r\n", size);
 }
 
+// A detector told the size, fed as a file is read: in pieces, each pass from the first byte, until
+// a pass wants no more. passes says how many there were.
+TextCode DetectInPasses(const std::string& text, size_t piece, int* passes, TextCode fallback = CodeShiftJis)
+{
+    CodeDetector detector(text.size());
+    *passes = 0;
+    do {
+        ++*passes;
+        for (size_t at = 0; at < text.size(); at += piece) {
+            if (!detector.Feed(text.data() + at, std::min(piece, text.size() - at)))
+                break;
+        }
+    } while (detector.Again());
+    return detector.Result(fallback);
+}
+
+TEST(CodeDetectTest, AMarkEndsTheReadingAtOnce)
+{
+    std::string rest = Repeat(ProseShiftJis + std::string(7, '\0'), 20000);
+    const struct {
+        std::string mark;
+        TextCode code;
+    } marks[] = {{"\xef\xbb\xbf", CodeUtf8Bom}, {"\xff\xfe", CodeUtf16Le}, {"\xfe\xff", CodeUtf16Be}};
+    for (const auto& m : marks) {
+        std::string text = m.mark + rest;
+        CodeDetector detector(text.size());
+        EXPECT_FALSE(detector.Feed(text.data(), m.mark.size())) << TextCodeName(m.code);
+        EXPECT_FALSE(detector.Again());
+        EXPECT_EQ(m.code, detector.Result(CodeShiftJis));
+        EXPECT_EQ(m.code, Detect(text));
+    }
+    // Two bytes of a UTF-8 mark decide nothing yet.
+    std::string text = "\xef\xbb" + rest;
+    CodeDetector detector(text.size());
+    EXPECT_TRUE(detector.Feed(text.data(), 2));
+}
+
+// The code the detector finds without a size, in one pass over everything.
+TextCode DetectInOnePass(const std::string& text)
+{
+    CodeDetector detector;
+    detector.Feed(text.data(), text.size());
+    return detector.Result(CodeShiftJis);
+}
+
+// The stray bytes and a megabyte and a half of ASCII before them, so that the first pass no longer
+// scores Shift-JIS and EUC-JP when it meets them; then UTF-8 prose to size bytes.
+std::string StraysAfterAscii(size_t strays, size_t size)
+{
+    std::string text = AsciiLines(1536 * 1024) + std::string(strays, '\x82') + Repeat(ProseUtf8, 64 * 1024);
+    return text + std::string(size - text.size(), 'a');
+}
+
+TEST(CodeDetectTest, Utf8IsGivenUpEarlyOnlyOnceItsStrayBytesAreAThousandthOfTheWhole)
+{
+    // A hundred stray bytes come first, so a detector that gave up on UTF-8 before they were a
+    // thousandth of the whole would miss the UTF-8 after them; at a thousandth, Shift-JIS and
+    // EUC-JP scored from the first byte decide in the same pass.
+    const size_t Strays = 100;
+    std::string utf8 = std::string(Strays, '\x82') + Repeat(ProseUtf8, Strays * 900);
+    std::string under = utf8 + std::string(Strays * 1000 + 1 - utf8.size(), 'a');
+    std::string at = under.substr(0, under.size() - 1);
+    EXPECT_NE(CodeUtf8, DetectInOnePass(at));
+    // Later in a large file the first pass scores UTF-8 alone, and only losing it there brings a
+    // second pass over the whole.
+    const size_t LateStrays = 1700;
+    std::string lateUnder = StraysAfterAscii(LateStrays, LateStrays * 1000 + 1);
+    std::string lateAt = StraysAfterAscii(LateStrays, LateStrays * 1000);
+    EXPECT_NE(CodeUtf8, DetectInOnePass(lateAt));
+    for (size_t piece : {size_t(999), size_t(64 * 1024), size_t(1 << 20)}) {
+        SCOPED_TRACE(piece);
+        int passes = 0;
+        EXPECT_EQ(CodeUtf8, DetectInPasses(under, piece, &passes));
+        EXPECT_EQ(1, passes);
+        EXPECT_EQ(DetectInOnePass(at), DetectInPasses(at, piece, &passes));
+        EXPECT_EQ(1, passes);
+        EXPECT_EQ(CodeUtf8, DetectInPasses(lateUnder, piece, &passes));
+        EXPECT_EQ(1, passes);
+        EXPECT_EQ(DetectInOnePass(lateAt), DetectInPasses(lateAt, piece, &passes));
+        EXPECT_EQ(2, passes);
+    }
+    // Japanese text gives UTF-8 up within its first pieces and is read once.
+    int passes = 0;
+    EXPECT_EQ(CodeShiftJis, DetectInPasses(Repeat(ProseShiftJis, 4 << 20), 64 * 1024, &passes));
+    EXPECT_EQ(1, passes);
+    EXPECT_EQ(CodeEucJp, DetectInPasses(AsciiLines(400 * 1024) + ProseEucJp, 64 * 1024, &passes));
+    EXPECT_EQ(1, passes);
+    EXPECT_EQ(CodeEucJp, DetectInPasses(AsciiLines(1536 * 1024) + ProseEucJp, 64 * 1024, &passes));
+    EXPECT_EQ(2, passes);
+}
+
+TEST(CodeDetectTest, ZeroBytesAreCountedOnceWhenUtf8IsGivenUpInASecondPass)
+{
+    // Zero bytes at odd offsets first, beyond the stretch where the first pass scores Shift-JIS,
+    // then Shift-JIS that gives UTF-8 up: UTF-16LE exactly while the zero bytes are a quarter of
+    // the units, which counting them in both passes would change.
+    const size_t Zeros = 640 * 1024;
+    std::string zeros = Repeat(std::string("a\0", 2), 2 * Zeros);
+    std::string japanese = Repeat(ProseShiftJis, 6 * Zeros + 200);
+    std::string quarter = zeros + japanese.substr(0, 6 * Zeros);
+    std::string under = zeros + japanese.substr(0, 6 * Zeros + 2);
+    int passes = 0;
+    EXPECT_EQ(CodeUtf16Le, DetectInPasses(quarter, 1 << 20, &passes));
+    EXPECT_EQ(CodeShiftJis, DetectInPasses(under, 1 << 20, &passes));
+    EXPECT_EQ(2, passes);
+    EXPECT_EQ(CodeShiftJis, DetectInOnePass(under));
+}
+
 TEST(CodeDetectTest, ProseIsFoundInItsCode)
 {
     const struct {
