@@ -69,6 +69,8 @@ TEST(Utf8Rule, CombiningMarksJoinTheCharacterBeforeThem)
 {
     // か and the combining voiced sound mark: が in two code points, one step of two cells.
     EXPECT_EQ(Characters("\xe3\x81\x8b\xe3\x82\x99"), (std::vector<std::string>{"6:2"}));
+    // An ideograph and a combining enclosing circle (U+20DD), then an ideograph, which no mark is.
+    EXPECT_EQ(Characters("\xe6\xbc\xa2\xe2\x83\x9d\xe5\xad\x97"), (std::vector<std::string>{"6:2", "3:2"}));
     // e, a combining acute and a combining dot below, then x.
     EXPECT_EQ(Characters("e\xcc\x81\xcc\xa3x"), (std::vector<std::string>{"5:1", "1:1"}));
     // A heart with variation selector 16 keeps the heart's cells; a zero width joiner joins too,
