@@ -86,7 +86,15 @@ int Step(const char* text, int* cells)
 {
     const unsigned char* s = reinterpret_cast<const unsigned char*>(text);
     unsigned long code;
-    int bytes = Sequence(s, &code);
+    int bytes;
+    // Most of a Japanese text: three bytes whose lead takes any continuation byte after it (E0
+    // rules out overlong forms and ED the surrogates by their second byte).
+    if (s[0] >= 0xE1 && s[0] <= 0xEF && s[0] != 0xED && IsContinuation(s[1]) && IsContinuation(s[2])) {
+        code = (s[0] & 0x0Fu) << 12 | (s[1] & 0x3Fu) << 6 | (s[2] & 0x3Fu);
+        bytes = 3;
+    } else {
+        bytes = Sequence(s, &code);
+    }
     if (bytes == 0) {
         *cells = 1;
         return 1;
