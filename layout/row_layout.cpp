@@ -193,6 +193,8 @@ int RowWalk::CharacterEnd(int at, int from) const
 // so the newest two at least Spacing apart are noted in *newer and *older.
 bool RowWalk::PlaceCharacters(int end, int maxX, Place* newer, Place* older)
 {
+    if (rule->stepRun != nullptr)
+        return PlaceRuns(end, maxX, newer, older);
     bool placed = false;
     while (pos < end && text[pos] != '\t' && text[pos] != 0) {
         int cells;
@@ -208,6 +210,38 @@ bool RowWalk::PlaceCharacters(int end, int maxX, Place* newer, Place* older)
         if (pos - newer->pos >= Spacing) {
             *older = *newer;
             *newer = Here(pos, x);
+        }
+    }
+    if (placed)
+        charIsTab = false;
+    return placed;
+}
+
+// PlaceCharacters through the rule's runs: each run ends at the first boundary at least Spacing
+// after the newest place noted, so the places noted are those a character at a time would note.
+bool RowWalk::PlaceRuns(int end, int maxX, Place* newer, Place* older)
+{
+    bool placed = false;
+    while (pos < end) {
+        int limit = end - newer->pos > Spacing && newer->pos + Spacing > pos ? newer->pos + Spacing : end;
+        long long room = maxX >= x ? (static_cast<long long>(maxX) - x) / CellWidth : -1;
+        int cells;
+        int lastBytes;
+        int lastCells;
+        int bytes = rule->stepRun(text + pos, limit - pos, room, &cells, &lastBytes, &lastCells);
+        if (bytes == 0)
+            break;
+        x += cells * CellWidth;
+        pos += bytes;
+        charPos = pos - lastBytes;
+        charBytes = lastBytes;
+        charX = x - lastCells * CellWidth;
+        placed = true;
+        if (pos - newer->pos >= Spacing) {
+            *older = *newer;
+            *newer = Here(pos, x);
+        } else {
+            break;
         }
     }
     if (placed)

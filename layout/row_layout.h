@@ -94,6 +94,7 @@ private:
     bool Resume(int end, int maxX, int* stretchPos, int* stretchX);
     void Keep(const Place* earlier, int stretchPos, int stretchX) const;
     bool PlaceCharacters(int end, int maxX, Place* newer, Place* older);
+    bool PlaceRuns(int end, int maxX, Place* newer, Place* older);
 
     const TextLine* line;
     const CharRule* rule;

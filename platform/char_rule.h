@@ -46,6 +46,12 @@ struct CharRule {
     // starting at text, by arithmetic; 0 when the character at text is none, or is Unicode that
     // decode gives.
     unsigned (*shiftJisCode)(const char* text);
+    // Where characters differ in cells per byte, whole characters from text as step splits
+    // them while each starts before byte limit and all of them fit in room cells, up to a tab
+    // or the terminator: returns their bytes, with their cells in *cells and the bytes and cells
+    // of the last in *lastBytes and *lastCells (0 when none was taken). Null where step is
+    // cheap enough to be called a character at a time.
+    int (*stepRun)(const char* text, int limit, long long room, int* cells, int* lastBytes, int* lastCells);
 
     int Step(const char* text, int* cells) const
     {

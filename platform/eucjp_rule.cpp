@@ -117,4 +117,4 @@ unsigned ShiftJisCode(const char* text)
 
 } // namespace
 
-extern const CharRule EucJpRule = {Step, StepBack, IsBoundary, IsValid, Decode, Encode, 0x100, false, 20932, ShiftJisCode};
+extern const CharRule EucJpRule = {Step, StepBack, IsBoundary, IsValid, Decode, Encode, 0x100, false, 20932, ShiftJisCode, nullptr};

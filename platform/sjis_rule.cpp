@@ -107,4 +107,4 @@ unsigned ShiftJisCode(const char* text)
 
 } // namespace
 
-extern const CharRule ShiftJisRule = {Step, StepBack, IsBoundary, IsValid, Decode, Encode, 0x100, true, 0, ShiftJisCode};
+extern const CharRule ShiftJisRule = {Step, StepBack, IsBoundary, IsValid, Decode, Encode, 0x100, true, 0, ShiftJisCode, nullptr};

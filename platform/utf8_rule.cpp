@@ -212,7 +212,34 @@ unsigned NoShiftJisCode(const char*)
     return 0;
 }
 
+// The row walk's run of characters, with the step inlined: a call a character through the
+// rule's pointer cost more than the step itself.
+int StepRun(const char* text, int limit, long long room, int* cells, int* lastBytes, int* lastCells)
+{
+    int pos = 0;
+    long long taken = 0;
+    *lastBytes = 0;
+    *lastCells = 0;
+    while (pos < limit) {
+        unsigned char b = static_cast<unsigned char>(text[pos]);
+        if (b == '\t' || b == 0)
+            break;
+        int bytes = 1;
+        int width = 1;
+        if (b >= 0x80 || static_cast<unsigned char>(text[pos + 1]) >= FirstMarkLead)
+            bytes = Step(text + pos, &width);
+        if (taken + width > room)
+            break;
+        taken += width;
+        pos += bytes;
+        *lastBytes = bytes;
+        *lastCells = width;
+    }
+    *cells = static_cast<int>(taken);
+    return pos;
+}
+
 } // namespace
 
 extern const CharRule Utf8Rule = {Step,          StepBack, IsBoundary, IsValid, Decode, EncodeUtf8,
-                                  FirstMarkLead, false,    65001,      NoShiftJisCode};
+                                  FirstMarkLead, false,    65001,      NoShiftJisCode, StepRun};

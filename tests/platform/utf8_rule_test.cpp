@@ -164,3 +164,42 @@ TEST(Utf8Rule, SteppingNeverStopsInsideAWellFormedSequence)
 }
 
 } // namespace
+
+// A run of characters is what stepping one at a time gives: the same characters, stopped by the
+// same byte limit, room, tab or terminator, whatever the bytes.
+TEST(Utf8Rule, ARunTakesTheCharactersThatSteppingWouldTake)
+{
+    const std::vector<std::string> pieces = {"a", "\t", "\xe6\xbc\xa2", "\xe3\x81\x8b", "\xe3\x82\x99", "\xcc\x81",
+                                             "\xe2\x83\x9d", "\xed\xa0\x80", "\xe0\x80", "\xff", "\xf0\x9f\x98\x80",
+                                             "\xef\xbd\xb1", "\xc3\xa9", "\x80"};
+    std::mt19937 random(7);
+    for (int round = 0; round < 3000; ++round) {
+        std::string text;
+        int count = static_cast<int>(random() % 24);
+        for (int i = 0; i < count; ++i)
+            text += pieces[random() % pieces.size()];
+        int limit = static_cast<int>(random() % (text.size() + 2));
+        long long room = static_cast<long long>(random() % 40) - 1;
+        int expectedBytes = 0;
+        int expectedCells = 0;
+        int expectedLast = 0;
+        int expectedLastCells = 0;
+        while (expectedBytes < limit && text[expectedBytes] != '\t' && text[expectedBytes] != 0) {
+            int cells;
+            int bytes = Utf8.Step(text.c_str() + expectedBytes, &cells);
+            if (expectedCells + cells > room)
+                break;
+            expectedCells += cells;
+            expectedBytes += bytes;
+            expectedLast = bytes;
+            expectedLastCells = cells;
+        }
+        int cells = -1;
+        int last = -1;
+        int lastCells = -1;
+        int bytes = Utf8.stepRun(text.c_str(), limit, room, &cells, &last, &lastCells);
+        ASSERT_EQ(Ints({bytes, cells, last, lastCells}),
+                  Ints({expectedBytes, expectedCells, expectedLast, expectedLastCells}))
+            << "round " << round << ", limit " << limit << ", room " << room;
+    }
+}
