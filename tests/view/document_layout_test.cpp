@@ -51,7 +51,6 @@ protected:
     void SetUp() override
     {
         NewEditor();
-        LoadEnded = NoteEnded;
         folder = NewTempFolder();
     }
 
@@ -62,6 +61,7 @@ protected:
         View.clientWidth = 300;
         View.clientHeight = 200;
         Ended = 0;
+        LoadEnded = NoteEnded;
     }
 
     void TearDown() override
