@@ -348,10 +348,12 @@ bool ScrollToCaret()
     else if (cx > View.clientWidth)
         scrolled += ShiftColumns((cx - View.clientWidth + CellWidth - 1) / CellWidth) != 0;
 
+    // A row below the bottom edge comes up by as many rows as bring its bottom into view, rounded
+    // up, so that it shows whole also when the view is not a whole number of rows high.
     if (cy < 0)
         scrolled += ShiftRows(cy / RowHeight()) != 0;
     else if (cy > View.clientHeight - RowHeight())
-        scrolled += ShiftRows((cy - View.clientHeight) / RowHeight() + 1) != 0;
+        scrolled += ShiftRows((cy + 2 * RowHeight() - View.clientHeight - 1) / RowHeight()) != 0;
 
     if (scrolled == 0)
         return false;

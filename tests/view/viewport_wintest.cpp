@@ -255,8 +255,8 @@ TEST_F(Viewport, TheCaretIsBroughtBackAcrossTheBottomEdge)
     Top(0);
     Caret(10, 0);
     EnsureCaretVisible();
-    EXPECT_EQ(View.vScroll, 3) << "from further below the row ends partly below the bottom";
-    EXPECT_EQ(CaretViewPoint().y, 98);
+    EXPECT_EQ(View.vScroll, 4) << "from further below the row still comes whole into view";
+    EXPECT_EQ(CaretViewPoint().y, 84);
 
     Top(0);
     Caret(6, 0);
