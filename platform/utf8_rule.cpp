@@ -66,8 +66,13 @@ int MarkAt(const unsigned char* s)
         return 0;
     // The first two bytes of a three-byte sequence name its block of 256 code points, and most
     // blocks hold no mark: the ideographs, the bulk of a Japanese text, need no decoding here.
-    if (s[0] >= 0xE0 && s[0] < 0xF0 && IsContinuation(s[1]) && MarkBlockIndex[(s[0] & 0x0Fu) << 4 | (s[1] & 0x3Fu) >> 2] == 0)
-        return 0;
+    if (s[0] >= 0xE0 && s[0] < 0xF0 && IsContinuation(s[1])) {
+        if (MarkBlockIndex[(s[0] & 0x0Fu) << 4 | (s[1] & 0x3Fu) >> 2] == 0)
+            return 0;
+        // Kana share their block with the voiced sound marks: decoded in place, as Step does.
+        if (s[0] != 0xE0 && s[0] != 0xED && IsContinuation(s[2]))
+            return IsCombiningMark((s[0] & 0x0Fu) << 12 | (s[1] & 0x3Fu) << 6 | (s[2] & 0x3Fu)) ? 3 : 0;
+    }
     unsigned long code;
     int bytes = Sequence(s, &code);
     return bytes > 0 && IsCombiningMark(code) ? bytes : 0;
