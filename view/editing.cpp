@@ -263,6 +263,25 @@ bool DeleteForward(bool word, unsigned long* error)
     return DeleteRange(from, to, EditDelete, error);
 }
 
+namespace {
+
+// One step of the log put into the text: backwards its removed bytes go back over what it
+// inserted, forwards the other way round; a code step takes its code before or after.
+bool Replay(const UndoStep& step, bool backwards, unsigned long* error)
+{
+    if (step.kind == EditCode) {
+        Recode(backwards ? step.codeBefore : step.codeAfter);
+        return true;
+    }
+    const std::string& gone = backwards ? step.inserted : step.removed;
+    const std::string& put = backwards ? step.removed : step.inserted;
+    TextPlace end;
+    return Apply(FromLog(step.start), FromLog(EndOf(step.start, gone)), put.data(), static_cast<int>(put.size()),
+                 BreaksLogged, &end, error);
+}
+
+}
+
 bool UndoEdit(unsigned long* error)
 {
     *error = 0;
@@ -272,17 +291,9 @@ bool UndoEdit(unsigned long* error)
     bool applied = false;
     for (;;) {
         const UndoStep& step = View.undo.NextUndo();
-        if (step.kind == EditCode) {
-            Recode(step.codeBefore);
-        } else {
-            TextPlace from = FromLog(step.start);
-            TextPlace to = FromLog(EndOf(step.start, step.inserted));
-            TextPlace end;
-            if (!Apply(from, to, step.removed.data(), static_cast<int>(step.removed.size()), BreaksLogged, &end,
-                       error)) {
-                done = false;
-                break;
-            }
+        if (!Replay(step, true, error)) {
+            done = false;
+            break;
         }
         applied = true;
         Restore(step.caretBefore, step.anchorBefore);
@@ -305,17 +316,9 @@ bool RedoEdit(unsigned long* error)
     bool applied = false;
     for (;;) {
         const UndoStep& step = View.undo.NextRedo();
-        if (step.kind == EditCode) {
-            Recode(step.codeAfter);
-        } else {
-            TextPlace from = FromLog(step.start);
-            TextPlace to = FromLog(EndOf(step.start, step.removed));
-            TextPlace end;
-            if (!Apply(from, to, step.inserted.data(), static_cast<int>(step.inserted.size()), BreaksLogged, &end,
-                       error)) {
-                done = false;
-                break;
-            }
+        if (!Replay(step, false, error)) {
+            done = false;
+            break;
         }
         applied = true;
         Restore(step.caretAfter, step.anchorAfter);

@@ -363,6 +363,22 @@ bool ScrollToCaret()
     return true;
 }
 
+// The top of line firstIndex in the view and the bottom of line lastIndex's rows, counted no
+// further than the view's bottom; false when the first line's place is not known.
+bool LinesRows(int firstIndex, int lastIndex, int* top, int* bottom)
+{
+    TextLine* first = LineAtIndex(firstIndex);
+    if (first == nullptr || !CachedLineTop(first, View.clientHeight, true, top))
+        return false;
+    *bottom = *top;
+    TextLine* line = first;
+    for (int i = firstIndex; line != nullptr && i <= lastIndex && *bottom < View.clientHeight; ++i) {
+        *bottom += line->rowCount * RowHeight();
+        line = line->next;
+    }
+    return true;
+}
+
 // Moves the rows below the edited lines on the screen as the edit moved them, and leaves only the
 // edited lines' rows and the strip that opened for painting: under Wine moving the pixels costs
 // far less than painting rows of text. False when it cannot tell where those rows were, or when
@@ -371,16 +387,10 @@ bool MoveRowsBelow(const EditSpan& span)
 {
     if (!HasWindow() || !span.movedKnown)
         return false;
-    TextLine* first = LineAtIndex(span.firstIndex);
     int top = 0;
-    if (first == nullptr || !CachedLineTop(first, View.clientHeight, true, &top) || top < 0)
+    int bottom = 0;
+    if (!LinesRows(span.firstIndex, span.lastIndex, &top, &bottom) || top < 0)
         return false;
-    int bottom = top;
-    TextLine* line = first;
-    for (int i = span.firstIndex; line != nullptr && i <= span.lastIndex && bottom < View.clientHeight; ++i) {
-        bottom += line->rowCount * RowHeight();
-        line = line->next;
-    }
     int dy = span.rowsMoved * RowHeight();
     int was = bottom - dy;
     if (bottom < View.clientHeight && dy != 0 && was < View.clientHeight) {
@@ -422,23 +432,16 @@ void RepaintLines(int firstIndex, int lastIndex)
     if (!HasWindow())
         return;
     DocumentGuard guard;
-    TextLine* first = LineAtIndex(firstIndex);
     int top = 0;
-    if (first == nullptr || !CachedLineTop(first, View.clientHeight, true, &top)) {
+    int bottom = 0;
+    if (!LinesRows(firstIndex, lastIndex, &top, &bottom)) {
         InvalidateAll();
         return;
     }
     // To the bottom, rows below the document's last line included: they may have held a line
     // that went.
-    int bottom = View.clientHeight;
-    if (lastIndex != INT_MAX) {
-        bottom = top;
-        TextLine* line = first;
-        for (int i = firstIndex; line != nullptr && i <= lastIndex && bottom < View.clientHeight; ++i) {
-            bottom += line->rowCount * RowHeight();
-            line = line->next;
-        }
-    }
+    if (lastIndex == INT_MAX)
+        bottom = View.clientHeight;
     RECT rows = {0, top > 0 ? top : 0, View.clientWidth, bottom < View.clientHeight ? bottom : View.clientHeight};
     InvalidateRect(View.hwnd, &rows, TRUE);
 }

@@ -79,24 +79,6 @@ void PutAsAnotherProgram(const wchar_t* unicode, const char* text)
 
 class ClipboardTest : public MainWindowTest {
 protected:
-    // Runs what another program does on a thread of its own, while this thread answers the
-    // messages it sends (the clipboard asks the owner to render its text), as the program's
-    // message loop would.
-    template <typename Work>
-    void AsAnotherProgram(Work work)
-    {
-        std::atomic<bool> done{false};
-        std::thread other([&] {
-            work();
-            done = true;
-        });
-        while (!done) {
-            Pump();
-            MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
-        }
-        other.join();
-    }
-
     void Select(int anchorLine, int anchorPos, int caretLine, int caretPos)
     {
         TextPlace anchor = {LineAt(View.firstLine, anchorLine), anchorLine, anchorPos};

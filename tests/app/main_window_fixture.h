@@ -16,8 +16,10 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <commctrl.h>
+#include <atomic>
 #include <cstring>
 #include <string>
+#include <thread>
 #include <vector>
 
 class MainWindowTest : public ::testing::Test {
@@ -69,6 +71,23 @@ protected:
             TranslateMessage(&message);
             DispatchMessageA(&message);
         }
+    }
+    // Runs what another program does on a thread of its own, while this thread answers the
+    // messages it sends (the clipboard asks the owner to render its text), as the program's
+    // message loop would.
+    template <typename Work>
+    void AsAnotherProgram(Work work)
+    {
+        std::atomic<bool> done{false};
+        std::thread other([&] {
+            work();
+            done = true;
+        });
+        while (!done) {
+            Pump();
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
+        }
+        other.join();
     }
 
     static std::vector<std::string>& Starts()

@@ -43,21 +43,6 @@ protected:
         }
     }
 
-    template <typename Work>
-    void AsAnotherProgram(Work work)
-    {
-        std::atomic<bool> done{false};
-        std::thread other([&] {
-            work();
-            done = true;
-        });
-        while (!done) {
-            Pump();
-            MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
-        }
-        other.join();
-    }
-
     std::wstring ClipboardUnits()
     {
         std::wstring units;

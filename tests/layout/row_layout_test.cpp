@@ -490,27 +490,14 @@ struct CellSize {
 
 // The rules above again, written in cells and rows, for cells of other sizes than 7 x 14: nothing
 // in the walk may assume one, nor that a row is two cells high.
-class RowLayoutInCells : public ::testing::TestWithParam<CellSize> {
+class RowLayoutInCells : public RowLayout, public ::testing::WithParamInterface<CellSize> {
 protected:
     void SetUp() override
     {
-        ResetEditor();
+        RowLayout::SetUp();
         CellWidth = GetParam().width;
         CellHeight = GetParam().height;
         View.clientWidth = 30 * CellWidth;
-    }
-
-    void TearDown() override
-    {
-        DestroyLines(line);
-        ResetEditor();
-    }
-
-    void Line(int wrapMode, const std::string& bytes)
-    {
-        WrapMode = wrapMode;
-        DestroyLines(line);
-        line = MakeLines({bytes});
     }
 
     // Where pos lies, in whole cells and rows; a point between cells shows as -1.
@@ -523,8 +510,6 @@ protected:
     }
 
     int Hit(int column, int pixels, int row) { return PointToPos(*line, column * CellWidth + pixels, row * RowHeight()); }
-
-    TextLine* line = nullptr;
 };
 
 }
