@@ -273,6 +273,43 @@ TEST_F(FindCommandsTest, ReplaceTakesTheMatchAndFindsTheNextAndReplaceAllIsOneUn
     EXPECT_EQ(LinesOf(View.firstLine)[0], "cat cat cat cat");
 }
 
+// Holds the worker's report of its end until the test lets it go, so that the load stays in
+// progress however fast the file is read.
+void (*WindowLoadEnded)(bool, unsigned long) = nullptr;
+
+HANDLE EndReleased()
+{
+    static HANDLE event = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    return event;
+}
+
+void EndWhenReleased(bool complete, unsigned long error)
+{
+    WaitForSingleObject(EndReleased(), 60000);
+    WindowLoadEnded(complete, error);
+}
+
+struct HeldLoadEnd {
+    HeldLoadEnd()
+    {
+        ResetEvent(EndReleased());
+        WindowLoadEnded = LoadEnded;
+        LoadEnded = EndWhenReleased;
+    }
+    ~HeldLoadEnd() { Release(); }
+    void Release()
+    {
+        SetEvent(EndReleased());
+        LoadEnded = WindowLoadEnded;
+    }
+};
+
+bool LineArrived(int index)
+{
+    DocumentGuard guard;
+    return LineAtIndex(index) != nullptr;
+}
+
 TEST_F(FindCommandsTest, DuringALoadFindSearchesTheLinesReadAndReplaceWaits)
 {
     Lines lines;
@@ -285,25 +322,20 @@ TEST_F(FindCommandsTest, DuringALoadFindSearchesTheLinesReadAndReplaceWaits)
     SetDlgItemTextA(dialog, edt2, "pin");
     EXPECT_EQ(PressForBox(dialog, IDOK), "「needle」が見つかりません。");
 
+    HeldLoadEnd held;
     OpenDocument(path.c_str());
     ASSERT_TRUE(LoadInProgress());
     EXPECT_EQ(StatusPart(1), "") << "the position waits for the load's end";
-    {
-        // Holding the document keeps the loader from finishing while the boxes run their loops.
-        DocumentGuard guard;
-        for (int waited = 0; LineAtIndex(10) == nullptr && waited < 10000; ++waited) {
-            UnlockDocument();
-            Sleep(1);
-            LockDocument();
-        }
-        ASSERT_NE(LineAtIndex(10), nullptr);
-        Press(dialog, IDOK);
-        EXPECT_EQ(Selection(), "3:0-3:6");
-        EXPECT_EQ(PressForBox(dialog, psh1), LoadingText);
-        EXPECT_EQ(PressForBox(dialog, psh2), LoadingText);
-        EXPECT_TRUE(LoadInProgress());
-        EXPECT_EQ(LinesOf(View.firstLine)[3].substr(0, 7), "needle ");
-    }
+    for (int waited = 0; !LineArrived(10) && waited < 10000; ++waited)
+        Sleep(1);
+    ASSERT_TRUE(LineArrived(10));
+    Press(dialog, IDOK);
+    EXPECT_EQ(Selection(), "3:0-3:6");
+    EXPECT_EQ(PressForBox(dialog, psh1), LoadingText);
+    EXPECT_EQ(PressForBox(dialog, psh2), LoadingText);
+    EXPECT_TRUE(LoadInProgress());
+    EXPECT_EQ(LinesOf(View.firstLine)[3].substr(0, 7), "needle ");
+    held.Release();
     ASSERT_TRUE(PumpUntilLoaded());
     EXPECT_EQ(Note(), "読み込み完了");
     EXPECT_EQ(StatusPart(1), "4 行, 7 桁");
