@@ -19,6 +19,11 @@ extern const int MarkRangeCount;
 extern const unsigned char MarkBlockIndex[256];
 extern const unsigned int MarkBlockBits[][8];
 
+// One bit per BMP code point: the characters that take two cells (see platform/utf8_rule.cpp).
+extern const unsigned int TwoCellBits[2048];
+// One byte per block of 64 BMP code points: 1 when the block holds a mark.
+extern const unsigned char MarkBlocks64[1024];
+
 // No mark lies below U+0300, so a UTF-8 byte below this one never starts a mark.
 const unsigned char FirstMarkLead = 0xCC;
 

@@ -67,7 +67,7 @@ int MarkAt(const unsigned char* s)
     // The first two bytes of a three-byte sequence name its block of 256 code points, and most
     // blocks hold no mark: the ideographs, the bulk of a Japanese text, need no decoding here.
     if (s[0] >= 0xE0 && s[0] < 0xF0 && IsContinuation(s[1])) {
-        if (MarkBlockIndex[(s[0] & 0x0Fu) << 4 | (s[1] & 0x3Fu) >> 2] == 0)
+        if (MarkBlocks64[(s[0] & 0x0Fu) << 6 | (s[1] & 0x3Fu)] == 0)
             return 0;
         // Kana share their block with the voiced sound marks: decoded in place, as Step does.
         if (s[0] != 0xE0 && s[0] != 0xED && IsContinuation(s[2]))
@@ -78,13 +78,12 @@ int MarkAt(const unsigned char* s)
     return bytes > 0 && IsCombiningMark(code) ? bytes : 0;
 }
 
+// The BMP's answers are tabled from these rules.
 int Cells(unsigned long code)
 {
-    if (code < 0x80 || (code >= 0xFF61 && code <= 0xFF9F))
-        return 1;
-    if (IsCp932DoubleByte(code))
-        return 2;
-    return !IsSurrogate(code) && IsEastAsianWide(code) ? 2 : 1;
+    if (code < 0x10000)
+        return 1 + static_cast<int>(TwoCellBits[code >> 5] >> (code & 31) & 1);
+    return IsEastAsianWide(code) ? 2 : 1;
 }
 
 int Step(const char* text, int* cells)
@@ -217,22 +216,36 @@ unsigned NoShiftJisCode(const char*)
     return 0;
 }
 
-// The row walk's run of characters, with the step inlined: a call a character through the
-// rule's pointer cost more than the step itself.
+// The row walk's run of characters. A call a character through the rule's pointer cost more
+// than the step itself, and most characters of a Japanese text are three bytes that take marks,
+// so those are stepped here and the rest by Step.
 int StepRun(const char* text, int limit, long long room, int* cells, int* lastBytes, int* lastCells)
 {
+    const unsigned char* s = reinterpret_cast<const unsigned char*>(text);
     int pos = 0;
     long long taken = 0;
     *lastBytes = 0;
     *lastCells = 0;
     while (pos < limit) {
-        unsigned char b = static_cast<unsigned char>(text[pos]);
+        unsigned char b = s[pos];
         if (b == '\t' || b == 0)
             break;
         int bytes = 1;
         int width = 1;
-        if (b >= 0x80 || static_cast<unsigned char>(text[pos + 1]) >= FirstMarkLead)
+        if (b >= 0xE1 && b <= 0xEF && b != 0xED && IsContinuation(s[pos + 1]) && IsContinuation(s[pos + 2])) {
+            width = Cells((b & 0x0Fu) << 12 | (s[pos + 1] & 0x3Fu) << 6 | (s[pos + 2] & 0x3Fu));
+            bytes = 3;
+            // Mostly another such character follows, from a block without marks.
+            unsigned char next = s[pos + 3];
+            if (next >= FirstMarkLead &&
+                !(next >= 0xE0 && next < 0xF0 && IsContinuation(s[pos + 4]) &&
+                  MarkBlocks64[(next & 0x0Fu) << 6 | (s[pos + 4] & 0x3Fu)] == 0)) {
+                while (int mark = MarkAt(s + pos + bytes))
+                    bytes += mark;
+            }
+        } else if (b >= 0x80 || s[pos + 1] >= FirstMarkLead) {
             bytes = Step(text + pos, &width);
+        }
         if (taken + width > room)
             break;
         taken += width;

@@ -117,4 +117,27 @@ TEST(UnicodeTables, TheBitsOfTheMarksAgreeWithTheirRanges)
     EXPECT_GT(marks, 1000);
 }
 
+// The tables the row walk reads at speed are the other tables again: the cells by the rule
+// (ASCII and half-width katakana one, what code page 932 writes in two bytes two, else two when
+// East Asian Width says so, a surrogate one), and a block holds a mark when any code point does.
+TEST(UnicodeTables, TheTablesForTheRowWalkAgreeWithTheRulesTheyWereMadeBy)
+{
+    int wide = 0;
+    for (unsigned long code = 0; code < 0x10000; ++code) {
+        bool two = code >= 0x80 && !(code >= 0xFF61 && code <= 0xFF9F) &&
+                   (IsCp932DoubleByte(code) || (!(code >= 0xD800 && code <= 0xDFFF) && IsEastAsianWide(code)));
+        ASSERT_EQ((TwoCellBits[code >> 5] >> (code & 31) & 1) != 0, two) << std::hex << code;
+        wide += two;
+    }
+    EXPECT_GT(wide, 40000);
+    for (unsigned long block = 0; block < 1024; ++block) {
+        bool any = false;
+        for (unsigned long code = block << 6; code < (block + 1) << 6; ++code)
+            any = any || IsCombiningMark(code);
+        ASSERT_EQ(MarkBlocks64[block] != 0, any) << std::hex << (block << 6);
+    }
+    EXPECT_EQ(MarkBlocks64[0x3040 >> 6], 0) << "hiragana before the voiced sound marks";
+    EXPECT_EQ(MarkBlocks64[0x3099 >> 6], 1);
+}
+
 } // namespace

@@ -171,7 +171,8 @@ TEST(Utf8Rule, ARunTakesTheCharactersThatSteppingWouldTake)
 {
     const std::vector<std::string> pieces = {"a", "\t", "\xe6\xbc\xa2", "\xe3\x81\x8b", "\xe3\x82\x99", "\xcc\x81",
                                              "\xe2\x83\x9d", "\xed\xa0\x80", "\xe0\x80", "\xff", "\xf0\x9f\x98\x80",
-                                             "\xef\xbd\xb1", "\xc3\xa9", "\x80"};
+                                             "\xef\xbd\xb1", "\xc3\xa9", "\x80", "\xe3\x82\x8a", "\xe3\x83\x8b",
+                                             "\xe3\x80\x82", "\xef\xb8\x8f", "\xe3"};
     std::mt19937 random(7);
     for (int round = 0; round < 3000; ++round) {
         std::string text;
@@ -201,5 +202,32 @@ TEST(Utf8Rule, ARunTakesTheCharactersThatSteppingWouldTake)
         ASSERT_EQ(Ints({bytes, cells, last, lastCells}),
                   Ints({expectedBytes, expectedCells, expectedLast, expectedLastCells}))
             << "round " << round << ", limit " << limit << ", room " << room;
+    }
+}
+
+// Every three-byte character, before each kind of character that may follow it, runs as it
+// steps: the cells of the whole plane, and a mark found or passed over by its block.
+TEST(Utf8Rule, EveryThreeByteCharacterRunsAsItSteps)
+{
+    const std::vector<std::string> followers = {"", "a", "\xcc\x81", "\xe3\x82\x99", "\xe3\x82\x8a", "\xe6\xbc\xa2",
+                                                "\xe0\x80\x80", "\xed\xa0\x80", "\xe3\x82", "\xf0\x9f\x98\x80"};
+    for (unsigned long code = 0x800; code < 0x10000; ++code) {
+        std::string character = Encoded(code);
+        for (const std::string& follower : followers) {
+            std::string text = character + follower + "\t";
+            int expectedBytes = 0;
+            int expectedCells = 0;
+            while (text[expectedBytes] != '\t') {
+                int cells;
+                expectedBytes += Utf8.Step(text.c_str() + expectedBytes, &cells);
+                expectedCells += cells;
+            }
+            int cells = -1;
+            int last = -1;
+            int lastCells = -1;
+            int bytes = Utf8.stepRun(text.c_str(), static_cast<int>(text.size()), 1000, &cells, &last, &lastCells);
+            ASSERT_EQ(Ints({bytes, cells}), Ints({expectedBytes, expectedCells}))
+                << std::hex << code << " before " << follower.size() << " bytes";
+        }
     }
 }
