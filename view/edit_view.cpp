@@ -412,9 +412,16 @@ LRESULT CALLBACK EditViewProc(HWND window, UINT message, WPARAM wParam, LPARAM l
 
 void SetViewSize(int width, int height)
 {
+    // Rows depend on the width only where lines wrap at the window's edge. Any other change of
+    // size keeps every line's rows, and measuring a large document again at each step of a
+    // resize would make it crawl.
+    bool rowsChange = WrapMode == 0 && width != View.clientWidth;
     View.clientWidth = width;
     View.clientHeight = height;
-    Relayout();
+    if (rowsChange)
+        Relayout();
+    else
+        RefitView();
 }
 
 void CaretCreate()

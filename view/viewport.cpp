@@ -176,18 +176,33 @@ void ResetView()
     Relayout();
 }
 
-void Relayout()
+namespace {
+
+void LayOut(bool measure)
 {
     DocumentGuard guard;
     if (HasWindow())
         HideCaret(View.hwnd);
-    MeasureDocument();
+    if (measure)
+        MeasureDocument();
     SetScrollBars();
     if (HasWindow())
         ShowCaret(View.hwnd);
     InvalidateAll();
     if (CaretMoved != nullptr)
         CaretMoved();
+}
+
+}
+
+void Relayout()
+{
+    LayOut(true);
+}
+
+void RefitView()
+{
+    LayOut(false);
 }
 
 void MakeDisplayFont(int dpi)

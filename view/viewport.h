@@ -26,6 +26,9 @@ void ApplyDisplayFont(int dpi);
 void MakeDisplayFont(int dpi);
 // Re-measures every line, adds the row changes to the totals and sets both scroll bars.
 void Relayout();
+// As Relayout, but every line keeps its rows: for a new size of the view that leaves them as
+// they are.
+void RefitView();
 // While a load runs, measures the lines it added since the last measuring and sets the scroll
 // bars; once it has read to the end, measures the rest and repaints, as Relayout would.
 void LayoutArrivedLines();

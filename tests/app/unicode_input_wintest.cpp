@@ -28,7 +28,7 @@ protected:
         View.caret.lineIndex = 0;
         View.anchor = CaretPlace();
         View.undo.Clear();
-        SetViewSize(View.clientWidth, View.clientHeight);
+        Relayout();
     }
 
     // Posts the units as a keyboard's character messages would arrive, then handles them.

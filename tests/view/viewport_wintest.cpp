@@ -2,6 +2,7 @@
 #include "document/editor_record.h"
 #include "document/text_line.h"
 #include "view/caret_moves.h"
+#include "view/edit_view.h"
 #include "tests/test_support.h"
 
 #include <gtest/gtest.h>
@@ -166,6 +167,30 @@ TEST_F(Viewport, RowsGainedAboveTheTopLineMoveTheScrollPositionNotTheTopLine)
     EXPECT_EQ(View.vScroll, 3);
     EXPECT_EQ(View.totalRows, 5);
     EXPECT_EQ(Bar(SB_VERT).nPos, 3);
+}
+
+// A line given a wrong count of rows shows whether a resize measured the lines again.
+TEST_F(Viewport, AResizeMeasuresTheLinesAgainOnlyWhereTheirRowsFollowTheWidth)
+{
+    struct Case {
+        int wrapMode;
+        int width;
+        int height;
+        bool measured;
+    } cases[] = {{-1, 60, 70, false}, {5, 60, 100, false}, {0, 100, 60, false}, {0, 60, 100, true}};
+    for (const Case& c : cases) {
+        View.clientWidth = 100;
+        View.clientHeight = 100;
+        Document(c.wrapMode, {std::string(12, 'a'), "b", "c", "d", "e", "f", "g", "h"});
+        int rows = View.firstLine->rowCount;
+        View.firstLine->rowCount = rows + 5;
+        View.totalRows += 5;
+        SetViewSize(c.width, c.height);
+        EXPECT_EQ(View.firstLine->rowCount == rows + 5, !c.measured) << "wrap " << c.wrapMode << ", " << c.width;
+        EXPECT_EQ(View.clientWidth, c.width);
+        EXPECT_EQ(static_cast<int>(Bar(SB_VERT).nPage), c.height / 14) << "the bars follow every resize";
+        EXPECT_TRUE(GetUpdateRect(window, nullptr, FALSE)) << "the view is repainted";
+    }
 }
 
 TEST_F(Viewport, ScrollingByRowsStopsAtTheDocumentsEnds)
