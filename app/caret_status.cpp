@@ -80,13 +80,46 @@ namespace {
 
 UINT_PTR LaterTimer = 0;
 
+// The bar's part that its next paint leaves alone, drawn instead by DrawStatusPart; empty when
+// the bar paints as usual.
+RECT Unpainted = {};
+
+// Wine's bar paints a part at once whenever it is given a text. Setting the caret's place, that
+// paint only validates the part, which is then drawn at once: a paint of the bar costs more.
+// Whatever else waits to be painted stays invalid and is painted as usual.
+// The bar's own procedure is called through a window procedure of ours rather than through
+// SetWindowSubclass, whose every message costs Wine a look-up of a window property.
+WNDPROC BarProcedure = nullptr;
+HWND SubclassedBar = nullptr;
+
+LRESULT CALLBACK SkipPartPaint(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_PAINT && !IsRectEmpty(&Unpainted)) {
+        ValidateRect(window, &Unpainted);
+        return 0;
+    }
+    return CallWindowProcW(BarProcedure, window, message, wParam, lParam);
+}
+
+// A bar made after the last one (a new main window) is subclassed in its turn; the old one is
+// gone with its window.
+bool SubclassBar()
+{
+    if (SubclassedBar == StatusBar)
+        return true;
+    LONG_PTR own = reinterpret_cast<LONG_PTR>(SkipPartPaint);
+    LONG_PTR previous = SetWindowLongPtrW(StatusBar, GWLP_WNDPROC, own);
+    if (previous == 0)
+        return false;
+    BarProcedure = reinterpret_cast<WNDPROC>(previous);
+    SubclassedBar = StatusBar;
+    return true;
+}
+
 // Has the bar draw one part at once into its window, clipped to that part, as its own paint
 // would draw it.
-void DrawStatusPart(WPARAM index)
+void DrawStatusPart(const RECT& part)
 {
-    RECT part;
-    if (!SendMessageA(StatusBar, SB_GETRECT, index, reinterpret_cast<LPARAM>(&part)))
-        return;
     HDC dc = GetDC(StatusBar);
     if (dc == nullptr) {
         InvalidateRect(StatusBar, &part, TRUE);
@@ -141,13 +174,15 @@ void ShowCaretPosition()
         SendMessageA(StatusBar, SB_GETTEXTA, PositionPart, reinterpret_cast<LPARAM>(shown));
     if (std::strcmp(text, shown) == 0)
         return;
-    // Wine's bar paints itself at once on every new text. The text is set without that, and the
-    // part is drawn here instead: under Wine a paint of the bar of its own costs about a
-    // millisecond a key more.
-    SendMessageA(StatusBar, WM_SETREDRAW, FALSE, 0);
+    RECT part;
+    if (!SendMessageA(StatusBar, SB_GETRECT, PositionPart, reinterpret_cast<LPARAM>(&part)))
+        SetRectEmpty(&part);
+    if (SubclassBar())
+        Unpainted = part;
     SendMessageA(StatusBar, SB_SETTEXTA, PositionPart, reinterpret_cast<LPARAM>(text));
-    SendMessageA(StatusBar, WM_SETREDRAW, TRUE, 0);
-    DrawStatusPart(PositionPart);
+    SetRectEmpty(&Unpainted);
+    if (!IsRectEmpty(&part))
+        DrawStatusPart(part);
 }
 
 void ShowStatusNote(const char* text)

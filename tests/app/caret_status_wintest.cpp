@@ -95,3 +95,26 @@ TEST_F(CaretStatusTest, ThePlaceIsDrawnAtOnceAsTheBarItselfDrawsIt)
     }
     EXPECT_EQ(Position(), "2 行, 1 桁");
 }
+
+// A key handled before the bar's own paint (input comes before WM_PAINT) leaves the rest of the
+// bar to that paint: uncovered, say, by a window that went away.
+TEST_F(CaretStatusTest, DrawingThePlaceLeavesTheRestOfTheBarToBePainted)
+{
+    Open({"one line of text", "two"});
+    Pump();
+    UpdateWindow(MainWindow);
+    RECT note;
+    RECT place;
+    ASSERT_TRUE(SendMessageA(StatusBar, SB_GETRECT, 0, reinterpret_cast<LPARAM>(&note)));
+    ASSERT_TRUE(SendMessageA(StatusBar, SB_GETRECT, 1, reinterpret_cast<LPARAM>(&place)));
+    InvalidateRect(StatusBar, nullptr, TRUE);
+    Key(VK_END);
+    EXPECT_EQ(Position(), "1 行, 17 桁");
+    HRGN waiting = CreateRectRgn(0, 0, 0, 0);
+    ASSERT_NE(GetUpdateRgn(StatusBar, waiting, FALSE), NULLREGION) << "the bar was validated whole";
+    EXPECT_TRUE(PtInRegion(waiting, (note.left + note.right) / 2, (note.top + note.bottom) / 2));
+    EXPECT_FALSE(PtInRegion(waiting, (place.left + place.right) / 2, (place.top + place.bottom) / 2));
+    DeleteObject(waiting);
+    UpdateWindow(StatusBar);
+    EXPECT_FALSE(GetUpdateRect(StatusBar, nullptr, FALSE));
+}
