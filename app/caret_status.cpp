@@ -84,14 +84,14 @@ UINT_PTR LaterTimer = 0;
 // the bar paints as usual.
 RECT Unpainted = {};
 
-// Wine's bar paints a part at once whenever it is given a text. Setting the caret's place, that
-// paint only validates the part, which is then drawn at once: a paint of the bar costs more.
-// Whatever else waits to be painted stays invalid and is painted as usual.
-// The bar's own procedure is called through a window procedure of ours rather than through
-// SetWindowSubclass, whose every message costs Wine a look-up of a window property.
+// The bar's own procedure, called through ours rather than through SetWindowSubclass, whose
+// every message costs Wine a look-up of a window property.
 WNDPROC BarProcedure = nullptr;
 HWND SubclassedBar = nullptr;
 
+// Wine's bar paints a part at once whenever it is given a text. Setting the caret's place, that
+// paint only validates the part, which is then drawn at once: a paint of the bar costs more.
+// Whatever else waits to be painted stays invalid and is painted as usual.
 LRESULT CALLBACK SkipPartPaint(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (message == WM_PAINT && !IsRectEmpty(&Unpainted)) {
