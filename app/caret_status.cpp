@@ -4,6 +4,7 @@
 #include "document/editor_record.h"
 #include "document/text_line.h"
 #include "layout/row_layout.h"
+#include "view/mouse_select.h"
 #include "view/viewport.h"
 
 #include <windows.h>
@@ -135,13 +136,15 @@ void CALLBACK ShowLater(HWND, UINT, UINT_PTR, DWORD)
     ShowCaretPosition();
 }
 
-// Whether another key press or mouse move waits in the queue: its own move will replace the
-// text. The key whose move this is may still have its release waiting, which moves nothing.
+// Whether another key press, or a mouse move of a drag that selects, waits in the queue: its own
+// move will replace the text. The key whose move this is may still have its release waiting,
+// which moves nothing. Each look costs Wine a request to its server, so mouse moves are looked
+// for only while they move the caret.
 bool MoreMovesWaiting()
 {
     MSG message;
     return PeekMessageA(&message, nullptr, WM_KEYDOWN, WM_KEYDOWN, PM_NOREMOVE | PM_NOYIELD) ||
-           PeekMessageA(&message, nullptr, WM_MOUSEMOVE, WM_MOUSEMOVE, PM_NOREMOVE | PM_NOYIELD);
+           (MouseSelecting() && PeekMessageA(&message, nullptr, WM_MOUSEMOVE, WM_MOUSEMOVE, PM_NOREMOVE | PM_NOYIELD));
 }
 
 }

@@ -72,9 +72,17 @@ void OnPaint(HWND window)
     EndPaint(window, &paint);
 }
 
-bool KeyDown(int key)
+// Shift and Ctrl in one look at the keyboard: under Wine each GetKeyState asks its server.
+void Modifiers(bool* shift, bool* control)
 {
-    return GetKeyState(key) < 0;
+    BYTE keys[256];
+    if (!GetKeyboardState(keys)) {
+        *shift = GetKeyState(VK_SHIFT) < 0;
+        *control = GetKeyState(VK_CONTROL) < 0;
+        return;
+    }
+    *shift = (keys[VK_SHIFT] & 0x80) != 0;
+    *control = (keys[VK_CONTROL] & 0x80) != 0;
 }
 
 // Left and Right without Shift end a selection at its own start or end, as the user expects.
@@ -151,6 +159,14 @@ void OnKey(EditView& view, WPARAM key, bool shift, bool control)
         CaretCreate();
         break;
     }
+}
+
+void OnKeyDown(EditView& view, WPARAM key)
+{
+    bool shift;
+    bool control;
+    Modifiers(&shift, &control);
+    OnKey(view, key, shift, control);
 }
 
 void OnChar(unsigned char b)
@@ -387,7 +403,7 @@ LRESULT CALLBACK EditViewProc(HWND window, UINT message, WPARAM wParam, LPARAM l
     case WM_SETFOCUS: CaretCreate(); return 0;
     case WM_KILLFOCUS: DestroyCaret(); return 0;
     case WM_PAINT: OnPaint(window); return 0;
-    case WM_KEYDOWN: OnKey(*view, wParam, KeyDown(VK_SHIFT), KeyDown(VK_CONTROL)); return 0;
+    case WM_KEYDOWN: OnKeyDown(*view, wParam); return 0;
     case WM_CHAR: OnUnicodeChar(wParam); return 0;
     case WM_HSCROLL: OnHScroll(window, *view, LOWORD(wParam), HIWORD(wParam)); return 0;
     case WM_VSCROLL: OnVScroll(window, *view, LOWORD(wParam), HIWORD(wParam)); return 0;

@@ -120,6 +120,11 @@ void StopScrolling()
 
 }
 
+bool MouseSelecting()
+{
+    return Dragging;
+}
+
 void MouseDown(int x, int y, bool extend)
 {
     if (GetFocus() != View.hwnd)

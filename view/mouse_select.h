@@ -12,5 +12,7 @@ void MouseUp();
 // The view lost the mouse capture (released, or taken by another window): any drag ends.
 void DragEnded();
 void MouseDoubleClick(int x, int y);
+// Whether a drag selects: only then does a mouse move move the caret.
+bool MouseSelecting();
 // WM_TIMER: a tick of the drag's scrolling.
 void DragTimerTick(UINT_PTR timer);
