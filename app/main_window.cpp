@@ -42,8 +42,8 @@ void OnDestroy(HWND window)
 
 // The window moved to a monitor of another DPI: the font is made for the new DPI (the message's
 // vertical one, which a font's height follows), then the window takes the rectangle the system
-// suggests. The view's new size measures the document in the new cells; only when its size stays
-// is it measured here. Measuring a large document twice would double what the change costs.
+// suggests. A new width measures the document in the new cells where rows follow it; otherwise
+// it is measured here. Measuring a large document twice would double what the change costs.
 void OnDpiChanged(HWND window, int dpi, const RECT& suggested)
 {
     if (View.hwnd == nullptr) {
@@ -53,10 +53,9 @@ void OnDpiChanged(HWND window, int dpi, const RECT& suggested)
     }
     MakeDisplayFont(dpi > 0 ? dpi : WindowDpi(View.hwnd));
     int width = View.clientWidth;
-    int height = View.clientHeight;
     SetWindowPos(window, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
                  suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
-    if (View.clientWidth == width && View.clientHeight == height)
+    if (!RowsFollowWidth(width, View.clientWidth))
         Relayout();
 }
 

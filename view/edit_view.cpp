@@ -428,10 +428,9 @@ LRESULT CALLBACK EditViewProc(HWND window, UINT message, WPARAM wParam, LPARAM l
 
 void SetViewSize(int width, int height)
 {
-    // Rows depend on the width only where lines wrap at the window's edge. Any other change of
-    // size keeps every line's rows, and measuring a large document again at each step of a
-    // resize would make it crawl.
-    bool rowsChange = WrapMode == 0 && width != View.clientWidth;
+    // Any other change of size keeps every line's rows, and measuring a large document again at
+    // each step of a resize would make it crawl.
+    bool rowsChange = RowsFollowWidth(View.clientWidth, width);
     View.clientWidth = width;
     View.clientHeight = height;
     if (rowsChange)

@@ -205,6 +205,11 @@ void RefitView()
     LayOut(false);
 }
 
+bool RowsFollowWidth(int before, int after)
+{
+    return WrapMode == 0 && before != after;
+}
+
 void MakeDisplayFont(int dpi)
 {
     DocumentGuard guard;

@@ -29,6 +29,9 @@ void Relayout();
 // As Relayout, but every line keeps its rows: for a new size of the view that leaves them as
 // they are.
 void RefitView();
+// Whether lines take other rows when the view's width goes from before to after: only where they
+// wrap at the window's edge.
+bool RowsFollowWidth(int before, int after);
 // While a load runs, measures the lines it added since the last measuring and sets the scroll
 // bars; once it has read to the end, measures the rest and repaints, as Relayout would.
 void LayoutArrivedLines();

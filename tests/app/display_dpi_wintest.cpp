@@ -226,6 +226,37 @@ TEST_F(DisplayDpi, ADpiChangeRemakesTheFontMeasuresAgainAndTakesTheSuggestedRect
     EXPECT_EQ(Made().width, before.width);
 }
 
+// Unwrapped, and wrapped at the window with only the height changing, the view's resize does not
+// measure the document: the DPI change must, once the font is made.
+TEST_F(DisplayDpi, ADpiChangeMeasuresInTheNewCellsWhateverTheResizeDid)
+{
+    RECT start;
+    GetWindowRect(MainWindow, &start);
+    int height = start.bottom - start.top;
+    const struct {
+        int wrapMode;
+        UINT dpi;
+        RECT suggested;
+    } steps[] = {
+        {-1, 144, {30, 20, 30 + 960, 20 + 720}},
+        {-1, 96, {start.left, start.top, start.right, start.bottom}},
+        {0, 144, {start.left, start.top, start.right, start.top + height + 60}},
+        {0, 96, {start.left, start.top, start.right, start.bottom}},
+    };
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.dpi);
+        WrapMode = step.wrapMode;
+        Document({std::string(600, 'x'), "y"});
+        SendMessageA(MainWindow, WM_DPICHANGED, MAKEWPARAM(step.dpi, step.dpi),
+                     reinterpret_cast<LPARAM>(&step.suggested));
+        Cells cells = Made();
+        int perRow = step.wrapMode == 0 ? View.clientWidth / cells.width : 600;
+        EXPECT_EQ(View.maxLineWidth, perRow * cells.width) << "wrap " << step.wrapMode;
+        EXPECT_EQ(View.totalRows, (600 + perRow - 1) / perRow + 1);
+    }
+    WrapMode = -1;
+}
+
 namespace {
 
 class SystemDpi : public MainWindowTest {};
