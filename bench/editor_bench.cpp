@@ -10,10 +10,11 @@
 // process of its own, so its peak memory is its own; scripts/bench runs them all and prints the
 // table.
 //
-// Usage: editor_bench read MB [silent] [wide] [utf8] [given] | long MB [given] | paint | type MB | edit MB | erase MB |
+// Usage: editor_bench read MB [silent] [wide] [utf8] [given] | open FILE | long MB [given] | paint | type MB | edit MB | erase MB |
 //                     log | lines MB | copy MB | paste MB [own] | find MB [utf8|euc] | replace MB |
 //                     replace line COUNT | replace lines COUNT | move | write MB [wide] [line] |
 //                     detect MB | convert MB utf16|jis | settings MB [wide]
+// "open" reads a file that is already there, as the program does, and keeps it.
 // "detect" finds the code of ASCII, UTF-8 and Shift-JIS text; "convert" reads and writes UTF-16
 // or JIS text, all in memory, in pieces of a megabyte as a file is read.
 // "silent" leaves out the progress texts, to show what their round trips to the window cost;
@@ -298,10 +299,10 @@ struct Loaded {
 };
 
 // Reads the file as opening it does, waiting for the worker when the file is large.
-Loaded Load(long bytes)
+Loaded Load(long bytes, const char* path = FileName)
 {
     Loaded loaded = {bytes, 0, 0, 0, 0};
-    std::strcpy(View.path, FileName);
+    std::snprintf(View.path, sizeof View.path, "%s", path);
 #ifdef _WIN32
     MakeStatusBar();
 #endif
@@ -331,7 +332,8 @@ Loaded Load(long bytes)
     View.topLineIndex = View.caret.lineIndex = 0;
     View.caret.pos = 0;
     View.anchor = CaretPlace();
-    RemoveFile(FileName);
+    if (path == FileName)
+        RemoveFile(FileName);
     return loaded;
 }
 
@@ -403,6 +405,26 @@ int ReadCase(int megabytes, bool oneLine, bool wide)
                   CodeGiven ? " given" : "");
     PrintRead(what, loaded, before);
     std::printf("%-28s %9ld\n", "  status texts", SendStatusTexts ? loaded.lines / 256 : 0);
+    MeasureModes(loaded);
+    DestroyLines(View.firstLine);
+    View.firstLine = nullptr;
+    return LoadComplete ? 0 : 1;
+}
+
+// A file of the user's read as the program reads it, its code detected, and left in place.
+int OpenCase(const char* path)
+{
+    FILE* file = OpenStream(path, "rb");
+    if (file == nullptr) {
+        std::printf("%s cannot be read\n", path);
+        return 1;
+    }
+    std::fseek(file, 0, SEEK_END);
+    long bytes = std::ftell(file);
+    std::fclose(file);
+    double before = PeakMemory();
+    Loaded loaded = Load(bytes, path);
+    PrintRead("open", loaded, before);
     MeasureModes(loaded);
     DestroyLines(View.firstLine);
     View.firstLine = nullptr;
@@ -1273,7 +1295,7 @@ int ConvertCase(int megabytes, bool jis)
 int main(int argc, char** argv)
 {
     if (argc < 2) {
-        std::printf("usage: editor_bench read MB [silent] [wide] [utf8] [given] | long MB [given] | paint | type MB | edit MB | erase MB | "
+        std::printf("usage: editor_bench read MB [silent] [wide] [utf8] [given] | open FILE | long MB [given] | paint | type MB | edit MB | erase MB | "
                     "log | lines MB | copy MB | paste MB [own] | find MB [utf8|euc] | replace MB | replace line[s] COUNT | "
                     "move | write MB [wide] [line] | detect MB | convert MB utf16|jis | settings MB [wide]\n");
         return 2;
@@ -1297,6 +1319,8 @@ int main(int argc, char** argv)
         return ReadCase(megabytes, false, wide);
     if (what == "long")
         return ReadCase(megabytes, true, false);
+    if (what == "open")
+        return OpenCase(argv[2]);
     if (what == "type")
         return TypeCase(megabytes);
     if (what == "edit")

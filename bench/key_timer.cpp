@@ -38,8 +38,20 @@
 // program's thread a moment, only every 2 ms or after a region came and went. A key that shows
 // no effect within ten seconds ends its run, which is then reported as not measured.
 //
+// With TESSARY_DAMAGE_PORT set, a key is timed from the X server's side instead: damage_watch
+// (bench/damage_watch.cpp, a Linux program scripts/bench starts on that port) is told the
+// program's X window, the clock starts just before SendInput, and the key ends with the last
+// drawing on the screen after which nothing is drawn for QuietMs. Wine copies a window's drawing
+// to the screen when its thread goes idle, so that is the moment the key was handled, painted
+// and the program idle, and nothing here asks Wine's server anything while the key is handled
+// (the polling above competes with the program for the server and the processors, and sees the
+// end of a key only a millisecond or two after it). Whether the key had its effect is checked
+// afterwards as above.
+//
 // Processor time comes from the system's per-process accounting, which under Wine has the
 // kernel's granularity (10 ms): sums over a run of keys are meaningful, single keys are not.
+#include <winsock2.h>
+
 #include "bench/program_window.h"
 #include "document/background_load.h"
 #include "resources/resource_ids.h"
@@ -69,6 +81,11 @@ std::vector<HWND> Windows;
 // Where the status bar copies its text for us, inside the program's memory.
 void* RemoteText = nullptr;
 const SIZE_T RemoteTextSize = 256;
+
+// The connection to damage_watch; INVALID_SOCKET when keys are timed by polling.
+SOCKET Damage = INVALID_SOCKET;
+const int QuietMs = 25;
+const int QuietMsAtOnce = 150;
 
 typedef LONG(NTAPI* DelayFunction)(BOOLEAN alertable, PLARGE_INTEGER interval);
 
@@ -233,6 +250,75 @@ double WaitUntilDone(const Shown& before, Clock::time_point start)
     return -1;
 }
 
+// Sends a command to damage_watch and returns its answer's line; empty when the connection failed.
+std::string DamageCommand(const std::string& command)
+{
+    std::string line = command + "\n";
+    if (send(Damage, line.data(), static_cast<int>(line.size()), 0) != static_cast<int>(line.size()))
+        return std::string();
+    std::string answer;
+    char c;
+    while (recv(Damage, &c, 1, 0) == 1) {
+        if (c == '\n')
+            return answer;
+        answer += c;
+    }
+    return std::string();
+}
+
+bool ConnectDamage(const char* program)
+{
+    const char* port = std::getenv("TESSARY_DAMAGE_PORT");
+    WSADATA data;
+    if (port == nullptr || WSAStartup(MAKEWORD(2, 2), &data) != 0)
+        return false;
+    Damage = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+    sockaddr_in address;
+    std::memset(&address, 0, sizeof address);
+    address.sin_family = AF_INET;
+    address.sin_port = htons(static_cast<u_short>(std::atoi(port)));
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    BOOL on = TRUE;
+    setsockopt(Damage, IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char*>(&on), sizeof on);
+    if (Damage == INVALID_SOCKET || connect(Damage, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
+        Damage = INVALID_SOCKET;
+        return false;
+    }
+    // Wine names a window's X class after its program's file.
+    const char* name = program;
+    for (const char* p = program; *p != 0; ++p) {
+        if (*p == '\\' || *p == '/')
+            name = p + 1;
+    }
+    std::string answer = DamageCommand(std::string("WINDOW ") + name);
+    if (answer.compare(0, 3, "OK ") != 0 || std::atoi(answer.c_str() + 3) < 1) {
+        closesocket(Damage);
+        Damage = INVALID_SOCKET;
+        return false;
+    }
+    return true;
+}
+
+// Milliseconds from the mark to the last drawing on the screen, once QuietMs passed without
+// one, or -1 when nothing was drawn within the limit.
+double WaitForDrawing(int quietMs)
+{
+    char command[64];
+    std::snprintf(command, sizeof command, "WAIT %d %d", quietMs, static_cast<int>(KeyLimit * 1000));
+    std::string answer = DamageCommand(command);
+    int drawings = 0;
+    long long microseconds = -1;
+    if (std::sscanf(answer.c_str(), "%d %lld", &drawings, &microseconds) != 2 || drawings == 0)
+        return -1;
+    return microseconds / 1000.0;
+}
+
+bool Changed(const Shown& before)
+{
+    Shown now = Observe();
+    return !EqualRect(&now.caret, &before.caret) || (!now.position.empty() && now.position != before.position);
+}
+
 struct Key {
     WORD code;
     bool shift;
@@ -302,8 +388,17 @@ bool PressAndTime(const Key& key, Run* run)
 {
     Shown before = Observe();
     double processor = ProcessorMilliseconds();
-    Clock::time_point start = Clock::now();
-    double took = Press(key) ? WaitUntilDone(before, start) : -1;
+    double took = -1;
+    if (Damage != INVALID_SOCKET) {
+        if (DamageCommand("MARK") == "OK" && Press(key)) {
+            took = WaitForDrawing(QuietMs);
+            if (took >= 0 && !Changed(before))
+                took = -1;
+        }
+    } else {
+        Clock::time_point start = Clock::now();
+        took = Press(key) ? WaitUntilDone(before, start) : -1;
+    }
     if (run == nullptr)
         return took >= 0;
     run->processor += ProcessorMilliseconds() - processor;
@@ -423,7 +518,14 @@ void TimeTypingAtOnce(const char* name, int count)
     double took = -1;
     bool typed = false;
     Clock::time_point lastRead = start;
-    bool sent = column > 0 && Send(inputs);
+    if (Damage != INVALID_SOCKET) {
+        if (column > 0 && DamageCommand("MARK") == "OK" && Send(inputs)) {
+            took = WaitForDrawing(QuietMsAtOnce);
+            if (PositionColumn(Position()) != column + count)
+                took = -1;
+        }
+    }
+    bool sent = Damage == INVALID_SOCKET && column > 0 && Send(inputs);
     while (sent && Seconds(start) < KeyLimit) {
         Pause();
         if (AnyUpdateRegion())
@@ -680,8 +782,10 @@ int main(int argc, char** argv)
     } else if (!SeesPainting()) {
         std::printf("this system does not let another process see the program's update regions: nothing measured\n");
     } else {
-        std::printf("%s, window %d x %d\n", wrap ? "wrapped at the window's edge" : "not wrapped", WindowWidth,
-                    WindowHeight);
+        bool damage = ConnectDamage(argv[1]);
+        std::printf("%s, window %d x %d, keys timed %s\n", wrap ? "wrapped at the window's edge" : "not wrapped",
+                    WindowWidth, WindowHeight,
+                    damage ? "to the last drawing on the X screen" : "by polling the program's windows");
         PrintHeader();
         if (loading && large && !LoadFinished())
             TimeWhileLoading();
