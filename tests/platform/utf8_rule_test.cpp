@@ -1,6 +1,7 @@
 #include "platform/char_rule.h"
 
 #include <gtest/gtest.h>
+#include <cstring>
 #include <random>
 #include <string>
 #include <vector>
@@ -228,6 +229,32 @@ TEST(Utf8Rule, EveryThreeByteCharacterRunsAsItSteps)
             int bytes = Utf8.stepRun(text.c_str(), static_cast<int>(text.size()), 1000, &cells, &last, &lastCells);
             ASSERT_EQ(Ints({bytes, cells}), Ints({expectedBytes, expectedCells}))
                 << std::hex << code << " before " << follower.size() << " bytes";
+        }
+    }
+}
+
+// Whatever three-byte character follows an ASCII letter or a kanji, the run joins it to them
+// exactly when stepping does: a mark is found by its own code point, not only by its block.
+TEST(Utf8Rule, EveryThreeByteFollowerJoinsInARunAsInAStep)
+{
+    for (const char* base : {"a", "\xe6\xbc\xa2", "\xe3\x81\x8b"}) {
+        for (unsigned long code = 0x800; code < 0x10000; ++code) {
+            std::string text = std::string(base) + Encoded(code) + "\t";
+            int expectedBytes = 0;
+            int expectedCells = 0;
+            int expectedLast = 0;
+            while (text[expectedBytes] != '\t') {
+                int cells;
+                expectedLast = Utf8.Step(text.c_str() + expectedBytes, &cells);
+                expectedBytes += expectedLast;
+                expectedCells += cells;
+            }
+            int cells = -1;
+            int last = -1;
+            int lastCells = -1;
+            int bytes = Utf8.stepRun(text.c_str(), static_cast<int>(text.size()), 1000, &cells, &last, &lastCells);
+            ASSERT_EQ(Ints({bytes, cells, last}), Ints({expectedBytes, expectedCells, expectedLast}))
+                << std::hex << code << " after " << std::strlen(base) << " bytes";
         }
     }
 }
