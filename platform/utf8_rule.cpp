@@ -78,21 +78,6 @@ int MarkAt(const unsigned char* s)
     return bytes > 0 && IsCombiningMark(code) ? bytes : 0;
 }
 
-// Whether a combining mark starts at s: MarkAt's answer without its call. A three-byte character
-// whose lead takes any continuation byte is looked up in place, by its block and then by itself;
-// the rest, few in a Japanese text, go to MarkAt.
-inline bool StartsMark(const unsigned char* s)
-{
-    unsigned char b = s[0];
-    if (b < FirstMarkLead)
-        return false;
-    if (b >= 0xE1 && b <= 0xEF && b != 0xED && IsContinuation(s[1])) {
-        unsigned block = (b & 0x0Fu) << 6 | (s[1] & 0x3Fu);
-        return MarkBlocks64[block] != 0 && IsContinuation(s[2]) && IsCombiningMark(block << 6 | (s[2] & 0x3Fu));
-    }
-    return MarkAt(s) != 0;
-}
-
 // The BMP's answers are tabled from these rules.
 int Cells(unsigned long code)
 {
@@ -231,41 +216,101 @@ unsigned NoShiftJisCode(const char*)
     return 0;
 }
 
+// What the run needs of each block of 64 BMP code points: whether every character takes two
+// cells, and which are marks, a bit each, so that a three-byte character is settled by its block
+// and its last byte. Made from the tables once, when first asked.
+struct BlockKinds {
+    unsigned long long marks[1024];
+    bool allTwo[1024];
+    BlockKinds()
+    {
+        for (unsigned block = 0; block < 1024; ++block) {
+            unsigned long code = block << 6;
+            const unsigned int* low = MarkBlockBits[MarkBlockIndex[code >> 8]];
+            marks[block] = static_cast<unsigned long long>(low[(code & 0xFF) >> 5]) |
+                           static_cast<unsigned long long>(low[((code & 0xFF) >> 5) + 1]) << 32;
+            allTwo[block] = TwoCellBits[2 * block] == 0xFFFFFFFFu && TwoCellBits[2 * block + 1] == 0xFFFFFFFFu;
+        }
+    }
+};
+
+const BlockKinds& Kinds()
+{
+    static const BlockKinds kinds;
+    return kinds;
+}
+
 // The row walk's run of characters. A call a character through the rule's pointer cost more
-// than the step itself, and most characters of a Japanese text are three bytes that take marks,
-// so those are stepped here and the rest by Step.
+// than the step itself. The run walks forward once: a mark is joined to the character before it
+// when that one takes marks, instead of looking ahead for marks after every character, and most
+// characters of a Japanese text are three bytes settled by their block.
 int StepRun(const char* text, int limit, long long room, int* cells, int* lastBytes, int* lastCells)
 {
     const unsigned char* s = reinterpret_cast<const unsigned char*>(text);
+    const BlockKinds& kinds = Kinds();
     int pos = 0;
     long long taken = 0;
-    *lastBytes = 0;
-    *lastCells = 0;
-    while (pos < limit) {
+    int last = 0;
+    int lastWidth = 0;
+    // Whether the character before pos takes the marks that follow it.
+    bool joins = false;
+    for (;;) {
+        if (pos >= limit) {
+            // The character before the limit is taken whole, with its marks.
+            if (!joins)
+                break;
+            int mark = MarkAt(s + pos);
+            if (mark == 0)
+                break;
+            pos += mark;
+            last += mark;
+            continue;
+        }
         unsigned char b = s[pos];
         if (b == '\t' || b == 0)
             break;
         int bytes = 1;
         int width = 1;
+        bool takes = b >= 0x20 && b < 0x7F;
         if (b >= 0xE1 && b <= 0xEF && b != 0xED && IsContinuation(s[pos + 1]) && IsContinuation(s[pos + 2])) {
-            width = Cells((b & 0x0Fu) << 12 | (s[pos + 1] & 0x3Fu) << 6 | (s[pos + 2] & 0x3Fu));
+            unsigned block = (b & 0x0Fu) << 6 | (s[pos + 1] & 0x3Fu);
+            unsigned low = s[pos + 2] & 0x3Fu;
             bytes = 3;
-            // Mostly another such character follows, and no mark.
-            if (StartsMark(s + pos + 3)) {
-                while (int mark = MarkAt(s + pos + bytes))
-                    bytes += mark;
+            takes = true;
+            if (joins && (kinds.marks[block] >> low & 1) != 0)
+                width = -1;
+            else
+                width = kinds.allTwo[block] ? 2 : Cells(block << 6 | low);
+        } else if (b >= 0x80) {
+            unsigned long code;
+            bytes = Sequence(s + pos, &code);
+            if (bytes == 0) {
+                bytes = 1;
+                takes = false;
+            } else if (joins && IsCombiningMark(code)) {
+                width = -1;
+            } else {
+                width = Cells(code);
+                takes = TakesMarks(code);
             }
-        } else if (b >= 0x80 || StartsMark(s + pos + 1)) {
-            bytes = Step(text + pos, &width);
+        }
+        if (width < 0) {
+            // A mark, part of the character before it.
+            pos += bytes;
+            last += bytes;
+            continue;
         }
         if (taken + width > room)
             break;
         taken += width;
         pos += bytes;
-        *lastBytes = bytes;
-        *lastCells = width;
+        last = bytes;
+        lastWidth = width;
+        joins = takes;
     }
     *cells = static_cast<int>(taken);
+    *lastBytes = last;
+    *lastCells = lastWidth;
     return pos;
 }
 
