@@ -4,14 +4,17 @@
 // input is also taken as held UTF-8 and must come back through UTF-16, unless it holds the
 // forms that stand for unpaired surrogates and odd bytes there (utf16_convert.h). Last the input
 // is a file opened as a document in every code and in the one detected, and saved: the file must
-// come back byte for byte, unless its text holds a zero byte, which lines keep as '*'. A
-// disagreement aborts the run.
+// come back byte for byte, unless its text holds a zero byte, which lines keep as '*'. And in
+// each code whose rule steps over runs of characters, a run from a character's start takes what
+// stepping a character at a time takes, within a byte limit and a room in cells the input
+// chooses. A disagreement aborts the run.
 #include "document/background_load.h"
 #include "document/code_convert.h"
 #include "document/code_detect.h"
 #include "document/editor_record.h"
 #include "document/text_file.h"
 #include "document/text_line.h"
+#include "platform/char_rule.h"
 
 #include <unistd.h>
 #include <cstdint>
@@ -118,6 +121,43 @@ void OpenAndSave(const std::string& file, TextCode code)
     view.firstLine = nullptr;
 }
 
+// Runs from up to sixteen character starts of the text in rule's code, against steps.
+void RunsAsSteps(const CharRule& rule, const char* text, uint32_t seed)
+{
+    int starts = 0;
+    for (int at = 0; text[at] != 0 && starts < 16; ++starts) {
+        seed = seed * 1103515245u + 12345u;
+        int rest = static_cast<int>(std::strlen(text + at));
+        int limit = static_cast<int>((seed >> 8) % static_cast<uint32_t>(rest + 1));
+        long long room = static_cast<long long>((seed >> 4) % static_cast<uint32_t>(2 * rest + 2)) - 1;
+        int bytes = 0;
+        int cells = 0;
+        int last = 0;
+        int lastCells = 0;
+        while (bytes < limit && text[at + bytes] != '\t' && text[at + bytes] != 0) {
+            int width;
+            int step = rule.Step(text + at + bytes, &width);
+            if (cells + width > room)
+                break;
+            cells += width;
+            bytes += step;
+            last = step;
+            lastCells = width;
+        }
+        int runCells = -1;
+        int runLast = -1;
+        int runLastCells = -1;
+        Check(rule.stepRun(text + at, limit, room, &runCells, &runLast, &runLastCells) == bytes);
+        Check(runCells == cells && runLast == last && runLastCells == lastCells);
+        // On to a character start a little further on.
+        int skip = 1 + static_cast<int>(seed % 7);
+        for (int i = 0; i < skip && text[at] != 0; ++i) {
+            int width;
+            at += rule.Step(text + at, &width);
+        }
+    }
+}
+
 bool HoldsUtf16Forms(const std::string& held)
 {
     for (size_t i = 0; i + 1 < held.size(); ++i) {
@@ -160,6 +200,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             TextDecoder decoder(code);
             Check(Run(decoder, utf16, Cuts(seed + 9, utf16.size())) == file);
         }
+    }
+
+    std::string text = file.substr(0, 1024);
+    for (int c = 0; c < TextCodeCount; ++c) {
+        const CharRule& rule = RuleFor(static_cast<TextCode>(c));
+        if (rule.stepRun != nullptr)
+            RunsAsSteps(rule, text.c_str(), seed + static_cast<uint32_t>(c));
     }
 
     OpenAndSave(file, TextCodeCount);
