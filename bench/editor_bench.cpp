@@ -12,7 +12,7 @@
 //
 // Usage: editor_bench read MB [silent] [wide] [utf8] [given] | open FILE | long MB [given] | paint | type MB | edit MB | erase MB |
 //                     log | lines MB | copy MB | paste MB [own] | find MB [utf8|euc] | replace MB |
-//                     replace line COUNT | replace lines COUNT | move | write MB [wide] [line] |
+//                     replace line COUNT [euc] | replace lines COUNT | move | write MB [wide] [line] |
 //                     detect MB | convert MB utf16|jis | settings MB [wide]
 // "open" reads a file that is already there, as the program does, and keeps it.
 // "detect" finds the code of ASCII, UTF-8 and Shift-JIS text; "convert" reads and writes UTF-16
@@ -312,7 +312,7 @@ Loaded Load(long bytes, const char* path = FileName)
     Clock::time_point start = Clock::now();
     double processorStart = ProcessorMilliseconds();
     unsigned long error = 0;
-    TextCode code = !CodeGiven ? TextCodeCount : Utf8Lines ? CodeUtf8 : CodeShiftJis;
+    TextCode code = !CodeGiven ? TextCodeCount : BenchCode;
     if (!ReadDocument(View, &error, code) || error != 0) {
         std::printf("the file could not be read\n");
         std::exit(1);
@@ -969,11 +969,15 @@ int ReplaceLinesCase(long count, bool oneLine)
     FILE* file = OpenStream(FileName, "wb");
     if (file == nullptr)
         return 1;
+    // In EUC-JP, "漢字字字": every byte of the line is one of a pair, so only the line's start tells
+    // where characters start.
+    const std::string unit = BenchCode == CodeEucJp ? "\xb4\xc1\xbb\xfa\xbb\xfa\xbb\xfa" : "foo bar ";
     std::string text;
     for (long i = 0; i < count; ++i)
-        text += oneLine ? "foo bar " : "foo bar\r\n";
+        text += oneLine ? unit : "foo bar\r\n";
     fwrite(text.data(), 1, text.size(), file);
     fclose(file);
+    CodeGiven = true;
     Load(static_cast<long>(text.size()));
     SetView();
     MeasureAll();
@@ -981,15 +985,16 @@ int ReplaceLinesCase(long count, bool oneLine)
 #ifdef _WIN32
     EditShown = AfterEdit;
 #endif
-    SearchPattern pattern = {"foo", 3, true, false};
+    bool euc = BenchCode == CodeEucJp;
+    SearchPattern pattern = {euc ? "\xb4\xc1" : "foo", euc ? 2 : 3, true, false};
     int replaced = 0;
     unsigned long error = 0;
     double before = CurrentMemory();
     Clock::time_point begin = Clock::now();
-    bool done = ReplaceAllMatches(pattern, "bar", 3, &replaced, &error);
+    bool done = ReplaceAllMatches(pattern, euc ? "\xbb\xfa" : "bar", euc ? 2 : 3, &replaced, &error);
     double ms = Milliseconds(begin);
-    std::printf("replace all in %ld %s: %d matches %9.1f ms (undo log %.1f MB, memory %+.1f MB)\n", count,
-                oneLine ? "times in one line" : "lines", replaced, ms, View.undo.Bytes() / 1048576.0,
+    std::printf("replace all in %ld %s%s: %d matches %9.1f ms (undo log %.1f MB, memory %+.1f MB)\n", count,
+                oneLine ? "times in one line" : "lines", euc ? " of EUC-JP" : "", replaced, ms, View.undo.Bytes() / 1048576.0,
                 (CurrentMemory() - before) / 1048576.0);
     begin = Clock::now();
     bool undone = UndoEdit(&error);
@@ -1296,7 +1301,7 @@ int main(int argc, char** argv)
 {
     if (argc < 2) {
         std::printf("usage: editor_bench read MB [silent] [wide] [utf8] [given] | open FILE | long MB [given] | paint | type MB | edit MB | erase MB | "
-                    "log | lines MB | copy MB | paste MB [own] | find MB [utf8|euc] | replace MB | replace line[s] COUNT | "
+                    "log | lines MB | copy MB | paste MB [own] | find MB [utf8|euc] | replace MB | replace line[s] COUNT [euc] | "
                     "move | write MB [wide] [line] | detect MB | convert MB utf16|jis | settings MB [wide]\n");
         return 2;
     }

@@ -11,6 +11,8 @@
 #pragma once
 #include "document/editor_record.h"
 
+#include <vector>
+
 struct SearchPattern {
     const char* bytes;  // one line: lines hold no CR or LF, so a pattern with one never matches
     int length;
@@ -38,3 +40,9 @@ bool IsMatchAt(const SearchPattern& pattern, const TextPlace& start, const TextP
 // match among the starts first to last (both included), the lowest forwards and the highest
 // backwards; -1 for none.
 int FindInLine(const SearchPattern& pattern, const char* text, int length, int first, int last, bool forward);
+
+// Within one line, the starts of the matches from first on, in order, each looked for after the
+// end of the one before, into *starts: the matches Replace All replaces in one line. The line's
+// characters are walked about once, whatever its code and however many matches it holds. Throws
+// std::bad_alloc when *starts cannot grow.
+void FindAllInLine(const SearchPattern& pattern, const char* text, int length, int first, std::vector<int>* starts);

@@ -3,7 +3,8 @@
 // holds the options (bit 0 match case, bit 1 whole words, bit 2 forwards, bit 3 wrap, bits 4 and 5
 // the code the text is held in: Shift-JIS, UTF-8, EUC-JP, and Shift-JIS again), the next two
 // choose the place the document search starts from; the pattern runs to the first LF and the rest
-// is the text, whose lines end at LF or CR. A disagreement aborts the run.
+// is the text, whose lines end at LF or CR. Replace All's matches of each line, found in one walk,
+// must be those of the reference one after another. A disagreement aborts the run.
 #include "document/editor_record.h"
 #include "document/text_line.h"
 #include "document/text_search.h"
@@ -76,6 +77,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     TextLine* line = View.firstLine;
     for (size_t i = 0; i < lines.size(); ++i, line = line->next) {
         // Every match of the line, each found forwards from just after the one before.
+        size_t lineFirst = next;
         int start = FindInLine(p, line->text, line->length, 0, line->length, true);
         for (; next < matches.size() && matches[next].line == static_cast<int>(i); ++next) {
             Check(start == matches[next].start);
@@ -85,6 +87,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             start = FindInLine(p, line->text, line->length, start + 1, line->length, true);
         }
         Check(start == -1);
+        // Replace All's matches of the line: one after another from the end of each.
+        std::vector<int> all;
+        FindAllInLine(p, line->text, line->length, 0, &all);
+        size_t taken = 0;
+        int after = 0;
+        for (size_t m = lineFirst; m < next; ++m) {
+            if (matches[m].start < after)
+                continue;
+            Check(taken < all.size() && all[taken] == matches[m].start);
+            ++taken;
+            after = matches[m].start + length;
+        }
+        Check(taken == all.size());
         int last = FindInLine(p, line->text, line->length, 0, line->length, false);
         Check(last == (next > 0 && matches[next - 1].line == static_cast<int>(i) ? matches[next - 1].start : -1));
     }

@@ -9,6 +9,7 @@
 #include <climits>
 #include <new>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -44,15 +45,17 @@ int DigitAt(const unsigned char* text, int* bytes)
 
 // The match at first and every later one of its line replaced in one edit, from the first
 // match's start to the last one's end: the line is moved, measured and logged once, however many
-// matches it holds. The matches are those of the line as it was; *built is room to reuse.
+// matches it holds. The matches are those of the line as it was; *built and *starts are room to
+// reuse.
 bool ReplaceInLine(const SearchPattern& pattern, const TextPlace& first, const char* bytes, int count,
-                   std::string* built, int* matches, unsigned long* error)
+                   std::string* built, std::vector<int>* starts, int* matches, unsigned long* error)
 {
     const TextLine& line = *first.line;
     int end = first.pos;
     try {
         built->clear();
-        for (int at = first.pos; at >= 0; at = FindInLine(pattern, line.text, line.length, end, line.length, true)) {
+        FindAllInLine(pattern, line.text, line.length, first.pos, starts);
+        for (int at : *starts) {
             built->append(line.text + end, static_cast<size_t>(at - end));
             built->append(bytes, static_cast<size_t>(count));
             end = at + pattern.length;
@@ -112,11 +115,12 @@ bool ReplaceAllMatches(const SearchPattern& pattern, const char* bytes, int coun
     TextPlace from = {View.firstLine, 0, 0};
     TextMatch match;
     std::string built;
+    std::vector<int> starts;
     bool done = true;
     BeginEditGroup();
     while (FindMatch(pattern, from, true, false, &match)) {
         int matches = 0;
-        if (!ReplaceInLine(pattern, match.start, bytes, count, &built, &matches, error)) {
+        if (!ReplaceInLine(pattern, match.start, bytes, count, &built, &starts, &matches, error)) {
             done = false;
             break;
         }

@@ -394,3 +394,41 @@ TEST_F(TextSearch, RandomUtf8AndEucJpTextIsSearchedAsItsCharactersSay)
         }
     }
 }
+
+// Replace All's matches of a line, found in one walk along it, are those found one after another
+// from the end of each: in every code, in lines of thousands of paired bytes where the matches
+// stand near each other and far apart, and the walk must keep where characters start.
+TEST_F(TextSearch, AllTheMatchesOfALineAreThoseFoundOneAfterAnother)
+{
+    std::mt19937 random(24);
+    const char* const paired[] = {"\xa4\xa2", "\xb4\xc1", "\xc1\xb4", "\xa1\xa1"};
+    for (TextCode code : {CodeShiftJis, CodeUtf8, CodeEucJp}) {
+        SetDocumentCode(code);
+        const CharRule& rule = DocumentRule();
+        for (int round = 0; round < 120; ++round) {
+            // Mostly paired bytes, now and then another piece; sparse or dense.
+            int others = 2 + static_cast<int>(random() % 400);
+            int pieces = static_cast<int>(random() % 4000);
+            std::string line;
+            for (int i = 0; i < pieces; ++i)
+                line += random() % others == 0 ? RandomPiece(random, code) : paired[random() % (round % 2 ? 4 : 1)];
+            std::string pattern = round % 3 == 0 ? RandomPiece(random, code) : paired[1 + random() % 3];
+            bool matchCase = random() % 2 == 0;
+            bool wholeWord = random() % 5 == 0;
+            int first = line.empty() ? 0 : static_cast<int>(random() % line.size());
+            int length = static_cast<int>(pattern.size());
+            std::vector<int> expected;
+            int next = first;
+            for (int at : ReferenceLineMatches(line, pattern, matchCase, wholeWord, rule)) {
+                if (at >= next) {
+                    expected.push_back(at);
+                    next = at + length;
+                }
+            }
+            SearchPattern search = {pattern.c_str(), length, matchCase, wholeWord};
+            std::vector<int> found = {-1};
+            FindAllInLine(search, line.c_str(), static_cast<int>(line.size()), first, &found);
+            ASSERT_EQ(found, expected) << code << " round " << round << ", " << line.size() << " bytes";
+        }
+    }
+}
