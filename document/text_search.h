@@ -7,7 +7,8 @@
 //
 // Lines are scanned with the byte search for one byte of the pattern, and character boundaries
 // are checked only where that byte is found, by looking back as far as the code needs (over
-// lead bytes in Shift-JIS), never by walking a line from its start.
+// lead bytes in Shift-JIS) or by stepping on from the last character start found a little
+// before, never by walking a line from its start.
 #pragma once
 #include "document/editor_record.h"
 

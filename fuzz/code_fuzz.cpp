@@ -15,6 +15,7 @@
 #include "document/text_file.h"
 #include "document/text_line.h"
 #include "platform/char_rule.h"
+#include "tests/platform/run_reference.h"
 
 #include <unistd.h>
 #include <cstdint>
@@ -130,25 +131,7 @@ void RunsAsSteps(const CharRule& rule, const char* text, uint32_t seed)
         int rest = static_cast<int>(std::strlen(text + at));
         int limit = static_cast<int>((seed >> 8) % static_cast<uint32_t>(rest + 1));
         long long room = static_cast<long long>((seed >> 4) % static_cast<uint32_t>(2 * rest + 2)) - 1;
-        int bytes = 0;
-        int cells = 0;
-        int last = 0;
-        int lastCells = 0;
-        while (bytes < limit && text[at + bytes] != '\t' && text[at + bytes] != 0) {
-            int width;
-            int step = rule.Step(text + at + bytes, &width);
-            if (cells + width > room)
-                break;
-            cells += width;
-            bytes += step;
-            last = step;
-            lastCells = width;
-        }
-        int runCells = -1;
-        int runLast = -1;
-        int runLastCells = -1;
-        Check(rule.stepRun(text + at, limit, room, &runCells, &runLast, &runLastCells) == bytes);
-        Check(runCells == cells && runLast == last && runLastCells == lastCells);
+        Check(RunOfRule(rule, text + at, limit, room) == RunBySteps(rule, text + at, limit, room));
         // On to a character start a little further on.
         int skip = 1 + static_cast<int>(seed % 7);
         for (int i = 0; i < skip && text[at] != 0; ++i) {

@@ -1,4 +1,5 @@
 #include "platform/char_rule.h"
+#include "tests/platform/run_reference.h"
 
 #include <gtest/gtest.h>
 #include <cstring>
@@ -182,26 +183,7 @@ TEST(Utf8Rule, ARunTakesTheCharactersThatSteppingWouldTake)
             text += pieces[random() % pieces.size()];
         int limit = static_cast<int>(random() % (text.size() + 2));
         long long room = static_cast<long long>(random() % 40) - 1;
-        int expectedBytes = 0;
-        int expectedCells = 0;
-        int expectedLast = 0;
-        int expectedLastCells = 0;
-        while (expectedBytes < limit && text[expectedBytes] != '\t' && text[expectedBytes] != 0) {
-            int cells;
-            int bytes = Utf8.Step(text.c_str() + expectedBytes, &cells);
-            if (expectedCells + cells > room)
-                break;
-            expectedCells += cells;
-            expectedBytes += bytes;
-            expectedLast = bytes;
-            expectedLastCells = cells;
-        }
-        int cells = -1;
-        int last = -1;
-        int lastCells = -1;
-        int bytes = Utf8.stepRun(text.c_str(), limit, room, &cells, &last, &lastCells);
-        ASSERT_EQ(Ints({bytes, cells, last, lastCells}),
-                  Ints({expectedBytes, expectedCells, expectedLast, expectedLastCells}))
+        ASSERT_EQ(RunOfRule(Utf8, text.c_str(), limit, room), RunBySteps(Utf8, text.c_str(), limit, room))
             << "round " << round << ", limit " << limit << ", room " << room;
     }
 }
@@ -216,18 +198,8 @@ TEST(Utf8Rule, EveryThreeByteCharacterRunsAsItSteps)
         std::string character = Encoded(code);
         for (const std::string& follower : followers) {
             std::string text = character + follower + "\t";
-            int expectedBytes = 0;
-            int expectedCells = 0;
-            while (text[expectedBytes] != '\t') {
-                int cells;
-                expectedBytes += Utf8.Step(text.c_str() + expectedBytes, &cells);
-                expectedCells += cells;
-            }
-            int cells = -1;
-            int last = -1;
-            int lastCells = -1;
-            int bytes = Utf8.stepRun(text.c_str(), static_cast<int>(text.size()), 1000, &cells, &last, &lastCells);
-            ASSERT_EQ(Ints({bytes, cells}), Ints({expectedBytes, expectedCells}))
+            int size = static_cast<int>(text.size());
+            ASSERT_EQ(RunOfRule(Utf8, text.c_str(), size, 1000), RunBySteps(Utf8, text.c_str(), size, 1000))
                 << std::hex << code << " before " << follower.size() << " bytes";
         }
     }
@@ -240,20 +212,8 @@ TEST(Utf8Rule, EveryThreeByteFollowerJoinsInARunAsInAStep)
     for (const char* base : {"a", "\xe6\xbc\xa2", "\xe3\x81\x8b"}) {
         for (unsigned long code = 0x800; code < 0x10000; ++code) {
             std::string text = std::string(base) + Encoded(code) + "\t";
-            int expectedBytes = 0;
-            int expectedCells = 0;
-            int expectedLast = 0;
-            while (text[expectedBytes] != '\t') {
-                int cells;
-                expectedLast = Utf8.Step(text.c_str() + expectedBytes, &cells);
-                expectedBytes += expectedLast;
-                expectedCells += cells;
-            }
-            int cells = -1;
-            int last = -1;
-            int lastCells = -1;
-            int bytes = Utf8.stepRun(text.c_str(), static_cast<int>(text.size()), 1000, &cells, &last, &lastCells);
-            ASSERT_EQ(Ints({bytes, cells, last}), Ints({expectedBytes, expectedCells, expectedLast}))
+            int size = static_cast<int>(text.size());
+            ASSERT_EQ(RunOfRule(Utf8, text.c_str(), size, 1000), RunBySteps(Utf8, text.c_str(), size, 1000))
                 << std::hex << code << " after " << std::strlen(base) << " bytes";
         }
     }
